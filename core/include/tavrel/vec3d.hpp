@@ -1,0 +1,215 @@
+// Three-dimensional vector of doubles.
+//
+// Every result of this library is reproducible to the last bit, so each formula below is written
+// in the exact order in which it is evaluated: one rounding per operation, sums of three terms
+// as (first + second) + third, no fused multiply-add (the build passes -ffp-contract=off).
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "tavrel/display.hpp"
+#include "tavrel/siphash.hpp"
+
+namespace tavrel {
+
+// The absolute tolerance of every approximate test: the gap between 1.0 and the next double.
+inline constexpr double epsilon = 0x1p-52;
+
+struct AngleRadians;
+struct Quat;
+
+namespace detail {
+
+// |a - b| < epsilon, strict, false for NaN; written without fabs so it stays constexpr.
+constexpr bool within_epsilon(double a, double b) noexcept {
+    const double d = a - b;
+    return d < epsilon && d > -epsilon;
+}
+
+// Negation as a pure sign-bit flip: unlike 0 - v it turns +0 into -0 and keeps NaN payloads.
+constexpr double flip_sign(double v) noexcept {
+    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) ^ 0x8000000000000000ULL);
+}
+
+}  // namespace detail
+
+struct Vec3d {
+    double x, y, z;
+
+    static constexpr Vec3d zero() noexcept { return {0.0, 0.0, 0.0}; }
+    static constexpr Vec3d i() noexcept { return {1.0, 0.0, 0.0}; }
+    static constexpr Vec3d j() noexcept { return {0.0, 1.0, 0.0}; }
+    static constexpr Vec3d k() noexcept { return {0.0, 0.0, 1.0}; }
+
+    static constexpr Vec3d new_from_to(const Vec3d& from, const Vec3d& to) noexcept {
+        return {to.x - from.x, to.y - from.y, to.z - from.z};
+    }
+
+    // Throws std::out_of_range for an index above 2; bindings range-check before calling.
+    constexpr double operator[](std::size_t index) const {
+        switch (index) {
+            case 0:
+                return x;
+            case 1:
+                return y;
+            case 2:
+                return z;
+            default:
+                throw std::out_of_range("Index out of bounds");
+        }
+    }
+
+    constexpr std::array<double, 3> to_array() const noexcept { return {x, y, z}; }
+
+    constexpr double dot(const Vec3d& o) const noexcept { return (x * o.x + y * o.y) + z * o.z; }
+
+    constexpr Vec3d cross(const Vec3d& o) const noexcept {
+        return {y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x};
+    }
+
+    double magnitude() const noexcept { return std::sqrt((x * x + y * y) + z * z); }
+
+    // No zero-length check: the zero vector yields NaN components, by design.
+    Vec3d normalize() const noexcept {
+        const double n = magnitude();
+        return {x / n, y / n, z / n};
+    }
+
+    bool is_unit() const noexcept { return std::fabs(magnitude() - 1.0) < epsilon; }
+
+    constexpr double distance_squared(const Vec3d& o) const noexcept {
+        const double dx = x - o.x;
+        const double dy = y - o.y;
+        const double dz = z - o.z;
+        return (dx * dx + dy * dy) + dz * dz;
+    }
+
+    double distance_to(const Vec3d& o) const noexcept { return std::sqrt(distance_squared(o)); }
+
+    // Distance to the unbounded line through a and b; NaN when a == b (t is 0/0).
+    double distance_to_line(const Vec3d& a, const Vec3d& b) const noexcept {
+        const double dx = b.x - a.x;
+        const double dy = b.y - a.y;
+        const double dz = b.z - a.z;
+        const double t =
+            (((x - a.x) * dx + (y - a.y) * dy) + (z - a.z) * dz) / ((dx * dx + dy * dy) + dz * dz);
+        const double fx = dx * t + a.x;
+        const double fy = dy * t + a.y;
+        const double fz = dz * t + a.z;
+        const double ex = x - fx;
+        const double ey = y - fy;
+        const double ez = z - fz;
+        return std::sqrt((ex * ex + ey * ey) + ez * ez);
+    }
+
+    // Projection onto the unbounded line through line_q and line_r. The computation is anchored
+    // at line_q (the second argument), which fixes the last bits of the result.
+    constexpr Vec3d project_onto_line(const Vec3d& line_r, const Vec3d& line_q) const noexcept {
+        const double dx = line_r.x - line_q.x;
+        const double dy = line_r.y - line_q.y;
+        const double dz = line_r.z - line_q.z;
+        const double t = (((line_q.x - x) * dx + (line_q.y - y) * dy) + (line_q.z - z) * dz) /
+                         ((dx * dx + dy * dy) + dz * dz);
+        return {line_q.x - t * dx, line_q.y - t * dy, line_q.z - t * dz};
+    }
+
+    // The normal is deliberately not normalised: only a unit normal gives the true projection.
+    constexpr Vec3d project_onto_plane(const Vec3d& n) const noexcept {
+        const double h = (x * n.x + y * n.y) + z * n.z;
+        return {x - h * n.x, y - h * n.y, z - h * n.z};
+    }
+
+    constexpr double scalar_triple_product(const Vec3d& b, const Vec3d& c) const noexcept {
+        return dot(b.cross(c));
+    }
+
+    // Exact hash: vectors that compare equal within the tolerance may hash differently.
+    std::uint64_t hash() const noexcept;
+
+    // Defined in angle.hpp.
+    AngleRadians angle_to(const Vec3d& other) const noexcept;
+    // Defined in quat.hpp.
+    Quat to_quat() const noexcept;
+};
+
+static_assert(sizeof(Vec3d) == 3 * sizeof(double), "Vec3d arrays must be flat arrays of doubles");
+
+constexpr Vec3d operator+(const Vec3d& a, const Vec3d& b) noexcept {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+
+constexpr Vec3d operator-(const Vec3d& a, const Vec3d& b) noexcept {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
+constexpr Vec3d operator-(const Vec3d& v) noexcept {
+    return {detail::flip_sign(v.x), detail::flip_sign(v.y), detail::flip_sign(v.z)};
+}
+
+constexpr Vec3d operator*(const Vec3d& v, double s) noexcept {
+    return {v.x * s, v.y * s, v.z * s};
+}
+
+constexpr Vec3d operator*(double s, const Vec3d& v) noexcept {
+    return v * s;
+}
+
+constexpr Vec3d operator/(const Vec3d& v, double s) noexcept {
+    return {v.x / s, v.y / s, v.z / s};
+}
+
+// Approximate equality with an absolute tolerance; not transitive, and false whenever a NaN is
+// involved (a vector holding NaN is unequal to itself).
+constexpr bool operator==(const Vec3d& a, const Vec3d& b) noexcept {
+    return detail::within_epsilon(a.x, b.x) && detail::within_epsilon(a.y, b.y) &&
+           detail::within_epsilon(a.z, b.z);
+}
+
+namespace detail {
+
+// Bit pattern fed to the hash: one pattern for every NaN and one for both zeros, so that values
+// which print alike hash alike.
+inline std::uint64_t canonical_bits(double v) noexcept {
+    if (std::isnan(v)) {
+        return 0x7ff8000000000000ULL;
+    }
+    return std::bit_cast<std::uint64_t>(v + 0.0);  // -0.0 + 0.0 is +0.0
+}
+
+}  // namespace detail
+
+inline std::uint64_t Vec3d::hash() const noexcept {
+    std::uint8_t message[24];
+    const std::uint64_t words[3] = {detail::canonical_bits(x), detail::canonical_bits(y),
+                                    detail::canonical_bits(z)};
+    for (std::size_t w = 0; w < 3; ++w) {
+        for (std::size_t b = 0; b < 8; ++b) {
+            message[w * 8 + b] = static_cast<std::uint8_t>(words[w] >> (8 * b));
+        }
+    }
+    return siphash13(message, sizeof message);
+}
+
+inline void append_repr(std::string& out, const Vec3d& v) {
+    out += "Vec3d(";
+    append_double(out, v.x);
+    out += ", ";
+    append_double(out, v.y);
+    out += ", ";
+    append_double(out, v.z);
+    out += ')';
+}
+
+inline std::string to_string(const Vec3d& v) {
+    std::string out;
+    append_repr(out, v);
+    return out;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,195 @@
+"""Independent reference values for the tavrel unit tests.
+
+Python floats are IEEE doubles and every operation below is rounded on its own, so evaluating a
+formula here in the same order as the library gives the same bits; math.sin/cos/tan/acos call the
+same C library. The script prints the values as hex bit patterns, which the C++ tests embed.
+
+For each order-sensitive formula the script also evaluates a plausible wrong order and asserts
+that at least one input tells the two apart, so that the embedded values catch such a fault.
+
+Run: python3 core/tests/reference_values.py
+"""
+
+import math
+import struct
+
+MASK = (1 << 64) - 1
+
+
+def bits(v: float) -> str:
+    return "0x%016x" % struct.unpack("<Q", struct.pack("<d", v))[0]
+
+
+# --- SipHash ---------------------------------------------------------------------------------
+
+
+def rotl(v: int, n: int) -> int:
+    return ((v << n) | (v >> (64 - n))) & MASK
+
+
+def siphash(data: bytes, k0: int, k1: int, c_rounds: int, d_rounds: int) -> int:
+    v = [
+        k0 ^ 0x736F6D6570736575,
+        k1 ^ 0x646F72616E646F6D,
+        k0 ^ 0x6C7967656E657261,
+        k1 ^ 0x7465646279746573,
+    ]
+
+    def sipround() -> None:
+        v[0] = (v[0] + v[1]) & MASK
+        v[1] = rotl(v[1], 13) ^ v[0]
+        v[0] = rotl(v[0], 32)
+        v[2] = (v[2] + v[3]) & MASK
+        v[3] = rotl(v[3], 16) ^ v[2]
+        v[0] = (v[0] + v[3]) & MASK
+        v[3] = rotl(v[3], 21) ^ v[0]
+        v[2] = (v[2] + v[1]) & MASK
+        v[1] = rotl(v[1], 17) ^ v[2]
+        v[2] = rotl(v[2], 32)
+
+    blocks = [data[n : n + 8] for n in range(0, len(data) - len(data) % 8, 8)]
+    last = data[len(data) - len(data) % 8 :] + bytes(8 - len(data) % 8 - 1) + bytes([len(data) & 0xFF])
+    for block in blocks + [last]:
+        m = int.from_bytes(block, "little")
+        v[3] ^= m
+        for _ in range(c_rounds):
+            sipround()
+        v[0] ^= m
+    v[2] ^= 0xFF
+    for _ in range(d_rounds):
+        sipround()
+    return v[0] ^ v[1] ^ v[2] ^ v[3]
+
+
+# The published SipHash-2-4 test vector (key 00..0f, message 00..0e) validates the construction.
+assert siphash(bytes(range(15)), 0x0706050403020100, 0x0F0E0D0C0B0A0908, 2, 4) == 0xA129CA6149BE45E5
+
+
+def canonical(v: float) -> bytes:
+    if math.isnan(v):
+        return struct.pack("<Q", 0x7FF8000000000000)
+    return struct.pack("<d", v + 0.0)
+
+
+def vec_hash(x: float, y: float, z: float) -> int:
+    return siphash(canonical(x) + canonical(y) + canonical(z), 0, 0, 1, 3)
+
+
+# --- Vec3d formulas, in the library's order ---------------------------------------------------
+
+
+def dot(a, b):
+    return (a[0] * b[0] + a[1] * b[1]) + a[2] * b[2]
+
+
+def cross(a, b):
+    return (a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0])
+
+
+def magnitude(a):
+    return math.sqrt((a[0] * a[0] + a[1] * a[1]) + a[2] * a[2])
+
+
+def normalize(a):
+    n = magnitude(a)
+    return (a[0] / n, a[1] / n, a[2] / n)
+
+
+def distance_to_line(p, a, b):
+    d = (b[0] - a[0], b[1] - a[1], b[2] - a[2])
+    t = (((p[0] - a[0]) * d[0] + (p[1] - a[1]) * d[1]) + (p[2] - a[2]) * d[2]) / (
+        (d[0] * d[0] + d[1] * d[1]) + d[2] * d[2]
+    )
+    f = (d[0] * t + a[0], d[1] * t + a[1], d[2] * t + a[2])
+    return math.sqrt(((p[0] - f[0]) ** 2 + (p[1] - f[1]) ** 2) + (p[2] - f[2]) ** 2)
+
+
+def project_onto_line(p, r, q):
+    d = (r[0] - q[0], r[1] - q[1], r[2] - q[2])
+    t = (((q[0] - p[0]) * d[0] + (q[1] - p[1]) * d[1]) + (q[2] - p[2]) * d[2]) / (
+        (d[0] * d[0] + d[1] * d[1]) + d[2] * d[2]
+    )
+    return (q[0] - t * d[0], q[1] - t * d[1], q[2] - t * d[2])
+
+
+def project_onto_plane(p, n):
+    h = dot(p, n)
+    return (p[0] - h * n[0], p[1] - h * n[1], p[2] - h * n[2])
+
+
+def triple(a, b, c):
+    return dot(a, cross(b, c))
+
+
+# Plausible wrong orders, to make sure the chosen inputs discriminate.
+def dot_reassociated(a, b):
+    return a[0] * b[0] + (a[1] * b[1] + a[2] * b[2])
+
+
+def normalize_by_reciprocal(a):
+    r = 1.0 / magnitude(a)
+    return (a[0] * r, a[1] * r, a[2] * r)
+
+
+def project_onto_line_anchored_at_r(p, r, q):
+    return project_onto_line(p, q, r)
+
+
+def triple_as_det(a, b, c):
+    return dot(cross(a, b), c)
+
+
+A = (0.1, 0.7, -0.3)
+B = (1e16, 3.3, -1e16 + 2.0)
+C = (-2.5, 1.0 / 3.0, 0.2)
+D = (4.1, -7.3, 0.9)
+E = (1e-3, 2e8, 1.0 + 2**-52)
+F = (1.0, 2.0**-53, 2.0**-53)
+G = (1.0, 1.0, 1.0)
+
+
+def hexv(t):
+    return "{" + ", ".join(bits(c) for c in t) + "}"
+
+
+def section_vec3d() -> None:
+    print("// Vec3d: inputs A..E")
+    for name, v in zip("ABCDEFG", (A, B, C, D, E, F, G)):
+        print(f"// {name} = {v!r}")
+    pairs = [(A, B), (B, C), (C, D), (D, E), (E, A), (F, G)]
+    assert any(bits(dot(a, b)) != bits(dot_reassociated(a, b)) for a, b in pairs)
+    for a, b in pairs:
+        print("dot", bits(dot(a, b)), "cross", hexv(cross(a, b)))
+    assert any(normalize(v) != normalize_by_reciprocal(v) for v in (A, B, C, D, E))
+    for v in (A, B, C, D, E):
+        print("magnitude", bits(magnitude(v)), "normalize", hexv(normalize(v)))
+    triples = [(A, B, C), (C, D, E), (D, A, B), (E, C, A)]
+    for p, a, b in triples:
+        print("distance_to_line", bits(distance_to_line(p, a, b)))
+    assert any(
+        project_onto_line(p, r, q) != project_onto_line_anchored_at_r(p, r, q) for p, r, q in triples
+    )
+    for p, r, q in triples:
+        print("project_onto_line", hexv(project_onto_line(p, r, q)))
+    for p, n in pairs:
+        print("project_onto_plane", hexv(project_onto_plane(p, n)))
+    assert any(bits(triple(a, b, c)) != bits(triple_as_det(a, b, c)) for a, b, c in triples)
+    for a, b, c in triples:
+        print("scalar_triple_product", bits(triple(a, b, c)))
+
+
+def section_hash() -> None:
+    print("// SipHash-1-3, zero key, message bytes 0..n-1")
+    for n in (0, 1, 7, 8, 9, 15, 16, 24, 63):
+        print(n, "0x%016x" % siphash(bytes(range(n)), 0, 0, 1, 3))
+    print("// SipHash-1-3, key 00..0f, message bytes 0..n-1")
+    for n in (0, 1, 8, 15):
+        print(n, "0x%016x" % siphash(bytes(range(n)), 0x0706050403020100, 0x0F0E0D0C0B0A0908, 1, 3))
+    print("// Vec3d hashes")
+    for v in [(0.0, 0.0, 0.0), (1.0, 2.0, 3.0), (math.nan, 0.5, -math.inf), (1e-300, -2.5, 7.0)]:
+        print(v, "0x%016x" % vec_hash(*v))
+
+
+if __name__ == "__main__":
+    section_hash()
+    section_vec3d()
