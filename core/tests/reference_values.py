@@ -190,6 +190,44 @@ def section_hash() -> None:
         print(v, "0x%016x" % vec_hash(*v))
 
 
+# --- Angles ----------------------------------------------------------------------------------
+
+PI = math.pi
+
+
+def to_degrees(r):
+    return (r * 180.0) / PI
+
+
+def to_radians(d):
+    return (d * PI) / 180.0
+
+
+def angle_to(a, b):
+    return math.acos(dot(a, b) / (magnitude(a) * magnitude(b)))
+
+
+def section_angles() -> None:
+    radians = [0.1, 1.0, -2.5, 1e-3, 7 * PI, 123.456]
+    assert any(to_degrees(r) != r * (180.0 / PI) for r in radians)
+    print("// to_degrees")
+    for r in radians:
+        print(repr(r), bits(to_degrees(r)))
+    degrees = [3.0, 1.0, -45.5, 1e-3, 359.9, 1e6]
+    assert any(to_radians(d) != d * (PI / 180.0) for d in degrees)
+    print("// to_radians")
+    for d in degrees:
+        print(repr(d), bits(to_radians(d)))
+    print("// sin cos tan sec csc cot")
+    for r in [0.5, -3.0, 100.0, 1e22]:
+        s, c, t = math.sin(r), math.cos(r), math.tan(r)
+        print(repr(r), bits(s), bits(c), bits(t), bits(1.0 / c), bits(1.0 / s), bits(1.0 / t))
+    print("// angle_to")
+    for a, b in [(A, C), (C, D), (D, E), (B, C)]:
+        print(a, b, bits(angle_to(a, b)))
+
+
 if __name__ == "__main__":
     section_hash()
     section_vec3d()
+    section_angles()

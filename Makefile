@@ -1,0 +1,57 @@
+# make demo   builds everything and runs the tour (examples/tour.py)
+# make test   builds everything and runs every test suite
+# make bench  runs the benchmarks against numpy, scipy and PyGLM
+SHELL := bash
+.SHELLFLAGS := -euo pipefail -c
+
+VENV    ?= .venv
+PY      := $(VENV)/bin/python
+BIN     := $(CURDIR)/$(VENV)/bin
+STAMP   := $(VENV)/.deps-installed
+BUILD_DEPS := scikit-build-core>=0.10 cmake>=3.24 ninja tbb-devel==2023.2.0
+CMAKE   := $(BIN)/cmake
+SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/*.pyi)
+
+.PHONY: all demo test test-core test-python bench sanitize format build clean
+
+all: build
+
+$(PY):
+	"$$(tools/find-python.sh)" -m venv $(VENV)
+
+$(STAMP): pyproject.toml $(PY) tools/system-deps.sh
+	tools/system-deps.sh
+	$(PY) -m pip install -q --upgrade pip
+	$(PY) -m pip install -q $(foreach d,$(BUILD_DEPS),'$(d)') \
+	    $$($(PY) tools/extras.py test bench)
+	touch $@
+
+# Incremental: scikit-build-core keeps its CMake tree in build/<wheel tag>.
+$(VENV)/.built: $(STAMP) $(SOURCES) pyproject.toml
+	$(PY) -m pip install -q --no-build-isolation --no-deps .
+	touch $@
+
+build: $(VENV)/.built
+
+test-core: $(STAMP)
+	$(CMAKE) -S core -B build/core-tests -G Ninja -DCMAKE_MAKE_PROGRAM=$(BIN)/ninja \
+	    -DTAVREL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(CMAKE) --build build/core-tests
+	$(BIN)/ctest --test-dir build/core-tests --output-on-failure
+
+test-python: build
+	$(PY) -m pytest tests -q
+
+test: test-core test-python
+
+demo: build
+	$(PY) examples/tour.py
+
+bench: build
+	$(PY) bench/run.py
+
+format:
+	clang-format -i $$(git ls-files '*.hpp' '*.cpp')
+
+clean:
+	rm -rf build $(VENV)/.built

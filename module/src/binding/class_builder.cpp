@@ -1,0 +1,63 @@
+#include "binding/class_builder.hpp"
+
+namespace lorvik {
+
+PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned extra_flags,
+                          std::vector<PyType_Slot> slots, vectorcallfunc vectorcall) noexcept {
+    slots.push_back({0, nullptr});
+    PyType_Spec spec{qualified_name, basicsize, 0,
+                     Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | extra_flags, slots.data()};
+    PyObject* object = PyType_FromSpec(&spec);
+    if (object == nullptr) {
+        return nullptr;
+    }
+    auto* type = reinterpret_cast<PyTypeObject*>(object);
+    if (type->tp_doc != nullptr && PyDict_SetItemString(type->tp_dict, "__doc__", Py_None) < 0) {
+        Py_DECREF(object);
+        return nullptr;
+    }
+    type->tp_vectorcall = vectorcall;
+    PyType_Modified(type);
+    return type;  // kept for the life of the process
+}
+
+bool add_to_module(PyObject* module, const char* name, PyObject* object) noexcept {
+    PyObject* all = nullptr;
+    if (PyObject_GetOptionalAttrString(module, "__all__", &all) < 0) {
+        return false;
+    }
+    if (all == nullptr) {
+        all = PyList_New(0);
+        if (all == nullptr || PyObject_SetAttrString(module, "__all__", all) < 0) {
+            Py_XDECREF(all);
+            return false;
+        }
+    } else if (!PyList_Check(all)) {
+        PyErr_Format(PyExc_TypeError, "'%T' object is not an instance of 'list'", all);
+        Py_DECREF(all);
+        return false;
+    }
+    PyObject* text = PyUnicode_FromString(name);
+    const bool ok = text != nullptr && PyList_Append(all, text) == 0 &&
+                    PyObject_SetAttr(module, text, object) == 0;
+    Py_XDECREF(text);
+    Py_DECREF(all);
+    return ok;
+}
+
+bool add_function(PyObject* module, PyMethodDef* definition) noexcept {
+    PyObject* module_name = PyModule_GetNameObject(module);
+    if (module_name == nullptr) {
+        return false;
+    }
+    PyObject* function = PyCFunction_NewEx(definition, module, module_name);
+    Py_DECREF(module_name);
+    if (function == nullptr) {
+        return false;
+    }
+    const bool ok = add_to_module(module, definition->ml_name, function);
+    Py_DECREF(function);
+    return ok;
+}
+
+}  // namespace lorvik

@@ -1,0 +1,73 @@
+// Making the type objects (once per process) and adding names to modules.
+#pragma once
+
+#include <Python.h>
+
+#include <initializer_list>
+#include <type_traits>
+#include <vector>
+
+#include "binding/fixed_string.hpp"
+#include "binding/instance.hpp"
+
+namespace lorvik {
+
+// Every class is final ("builtins.<Name>", no base-type flag), immutable,
+// without instance dictionary, weak references or GC participation. Its doc is
+// only a call signature, so __doc__ is None while __text_signature__ remains.
+PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned extra_flags,
+                          std::vector<PyType_Slot> slots, vectorcallfunc vectorcall) noexcept;
+
+template <Bound C>
+struct ClassDecl {
+    std::initializer_list<PyType_Slot> slots;
+    vectorcallfunc vectorcall = nullptr;
+    unsigned extra_flags = 0;
+};
+
+// Makes the type object of C on first call; later calls reuse it.
+template <Bound C>
+bool make_class(const ClassDecl<C>& decl) noexcept {
+    if (class_type<C> != nullptr) {
+        return true;
+    }
+    std::vector<PyType_Slot> slots(decl.slots);
+    slots.push_back({Py_tp_dealloc, reinterpret_cast<void*>(&dealloc_instance<C>)});
+    class_type<C> = create_type(concat<"builtins.", Class<C>::name>,
+                                static_cast<int>(sizeof(Instance<C>)), decl.extra_flags,
+                                std::move(slots), decl.vectorcall);
+    return class_type<C> != nullptr;
+}
+
+// Each class file defines define_class<C>() with its declaration.
+template <Bound C>
+bool define_class() noexcept;
+
+// Appends `name` to the module's __all__ (creating the list when missing),
+// then sets the attribute. `object` is borrowed.
+bool add_to_module(PyObject* module, const char* name, PyObject* object) noexcept;
+
+template <Bound C>
+bool add_class(PyObject* module) noexcept {
+    return define_class<C>() &&
+           add_to_module(module, Class<C>::name.data, reinterpret_cast<PyObject*>(class_type<C>));
+}
+
+// A built-in function bound to `module`, added under its own name.
+bool add_function(PyObject* module, PyMethodDef* definition) noexcept;
+
+}  // namespace lorvik
+
+namespace lorvik {
+
+// A type slot from any function pointer or static array.
+template <class T>
+PyType_Slot slot(int id, T* pointer) noexcept {
+    if constexpr (std::is_function_v<T>) {
+        return {id, reinterpret_cast<void*>(pointer)};
+    } else {
+        return {id, const_cast<void*>(static_cast<const void*>(pointer))};
+    }
+}
+
+}  // namespace lorvik

@@ -1,0 +1,217 @@
+// Conversions between Python objects and C++ values.
+//
+// Arg<T> converts one argument to the C++ parameter type T, following the
+// module's conventions (float, index, strict bool, class instances with their
+// borrows). On failure it sets the Python error (wrapped with the argument's
+// name where one is given) and returns false.
+//
+// to_python(value) makes the result object of an entry: a new object on every
+// call, or a new reference to True/False/None.
+#pragma once
+
+#include <Python.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "binding/errors.hpp"
+#include "binding/instance.hpp"
+
+namespace lorvik {
+
+template <class T>
+struct Arg;
+
+// Float conversion: an exact float directly, anything else through __float__
+// or __index__ (PyFloat_AsDouble).
+template <>
+struct Arg<double> {
+    double value = 0.0;
+
+    [[nodiscard]] bool load(PyObject* object, const char* name) noexcept {
+        if (PyFloat_CheckExact(object)) {
+            value = PyFloat_AS_DOUBLE(object);
+            return true;
+        }
+        value = PyFloat_AsDouble(object);
+        if (value == -1.0 && PyErr_Occurred()) {
+            if (name != nullptr) {
+                wrap_argument_error(name);
+            }
+            return false;
+        }
+        return true;
+    }
+    [[nodiscard]] double get() const noexcept { return value; }
+};
+
+// Index conversion: an unsigned 64-bit count; negative or too large values
+// raise the interpreter's OverflowError.
+template <>
+struct Arg<std::uint64_t> {
+    std::uint64_t value = 0;
+
+    [[nodiscard]] bool load(PyObject* object, const char* name) noexcept {
+        if (PyLong_CheckExact(object)) {
+            value = PyLong_AsUnsignedLongLong(object);
+        } else {
+            PyObject* index = PyNumber_Index(object);
+            if (index == nullptr) {
+                if (name != nullptr) {
+                    wrap_argument_error(name);
+                }
+                return false;
+            }
+            value = PyLong_AsUnsignedLongLong(index);
+            Py_DECREF(index);
+        }
+        if (value == static_cast<std::uint64_t>(-1) && PyErr_Occurred()) {
+            if (name != nullptr) {
+                wrap_argument_error(name);
+            }
+            return false;
+        }
+        return true;
+    }
+    [[nodiscard]] std::uint64_t get() const noexcept { return value; }
+};
+
+// Strict bool: True and False, and numpy's bool scalar through its own truth
+// slot (recognised by name, so numpy is never imported); nothing else, not
+// even int.
+bool load_strict_bool(PyObject* object, const char* name, bool& out) noexcept;
+
+template <>
+struct Arg<bool> {
+    bool value = false;
+
+    [[nodiscard]] bool load(PyObject* object, const char* name) noexcept {
+        return load_strict_bool(object, name, value);
+    }
+    [[nodiscard]] bool get() const noexcept { return value; }
+};
+
+// Any object, borrowed from the caller.
+template <>
+struct Arg<PyObject*> {
+    PyObject* value = nullptr;
+
+    [[nodiscard]] bool load(PyObject* object, const char*) noexcept {
+        value = object;
+        return true;
+    }
+    [[nodiscard]] PyObject* get() const noexcept { return value; }
+};
+
+// Class conversion: only an instance of the class, borrowed for the call.
+template <Bound T, Access Mode>
+struct InstanceArg {
+    Borrow<T, Mode> borrow;
+
+    [[nodiscard]] bool load(PyObject* object, const char* name) noexcept {
+        if (!is_instance<T>(object)) {
+            set_not_an_instance(object, Class<T>::name.c_str(), name);
+            return false;
+        }
+        return borrow.acquire(object);
+    }
+    [[nodiscard]] decltype(auto) get() const noexcept { return borrow.get(); }
+};
+
+template <Bound T>
+struct Arg<const T&> : InstanceArg<T, Access::shared> {};
+template <Bound T>
+struct Arg<T> : InstanceArg<T, Access::shared> {};
+template <Bound T>
+struct Arg<T&> : InstanceArg<T, Access::exclusive> {};
+
+template <class T>
+using ArgFor = Arg<std::conditional_t<std::is_lvalue_reference_v<T> &&
+                                          !std::is_const_v<std::remove_reference_t<T>>,
+                                      T, std::remove_cvref_t<T>>>;
+
+// ---------------------------------------------------------------------------
+// Results.
+
+// A result that is already a Python object (a new reference, or null with
+// the error set).
+struct NewReference {
+    PyObject* object;
+};
+
+inline PyObject* to_python(NewReference result) noexcept { return result.object; }
+inline PyObject* to_python(double value) { return PyFloat_FromDouble(value); }
+inline PyObject* to_python(bool value) noexcept { return Py_NewRef(value ? Py_True : Py_False); }
+inline PyObject* to_python(std::uint64_t value) { return PyLong_FromUnsignedLongLong(value); }
+inline PyObject* to_python(const std::string& text) {
+    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
+
+template <Bound T>
+PyObject* to_python(T value) {
+    return new_instance<T>(std::move(value));
+}
+
+template <class T, std::size_t N>
+PyObject* to_python(const std::array<T, N>& values);
+
+template <class... T>
+PyObject* to_python(const std::tuple<T...>& values);
+
+template <class A, class B>
+PyObject* to_python(const std::pair<A, B>& values) {
+    return to_python(std::tuple<A, B>(values.first, values.second));
+}
+
+// std::array becomes a list, std::tuple and std::pair a tuple.
+template <class T, std::size_t N>
+PyObject* to_python(const std::array<T, N>& values) {
+    PyObject* list = PyList_New(static_cast<Py_ssize_t>(N));
+    if (list == nullptr) {
+        throw ErrorAlreadySet{};
+    }
+    for (std::size_t index = 0; index < N; ++index) {
+        PyObject* item = to_python(values[index]);
+        if (item == nullptr) {
+            Py_DECREF(list);
+            throw ErrorAlreadySet{};
+        }
+        PyList_SET_ITEM(list, static_cast<Py_ssize_t>(index), item);
+    }
+    return list;
+}
+
+template <class... T>
+PyObject* to_python(const std::tuple<T...>& values) {
+    PyObject* tuple = PyTuple_New(sizeof...(T));
+    if (tuple == nullptr) {
+        throw ErrorAlreadySet{};
+    }
+    bool ok = true;
+    Py_ssize_t index = 0;
+    std::apply(
+        [&](const auto&... item) {
+            ((ok = ok && [&] {
+                  PyObject* object = to_python(item);
+                  if (object == nullptr) {
+                      return false;
+                  }
+                  PyTuple_SET_ITEM(tuple, index++, object);
+                  return true;
+              }()),
+             ...);
+        },
+        values);
+    if (!ok) {
+        Py_DECREF(tuple);
+        throw ErrorAlreadySet{};
+    }
+    return tuple;
+}
+
+}  // namespace lorvik

@@ -1,0 +1,188 @@
+// The layout of every instance (header, wrapped value, borrow counter), the
+// borrow guards, and the map from a core value type to its Python class.
+#pragma once
+
+#include <Python.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+#include "binding/errors.hpp"
+#include "binding/fixed_string.hpp"
+
+namespace lorvik {
+
+// 0: free; all bits set: one exclusive borrow; otherwise the number of shared
+// borrows. With the interpreter lock every update is already serialised, so a
+// plain load and store are enough there (a locked instruction costs several
+// nanoseconds per borrow); without it, the updates are atomic read-modify-writes
+// and a conflict fails at once instead of waiting.
+class BorrowCounter {
+public:
+    static constexpr std::uint64_t exclusive = ~std::uint64_t{0};
+
+    [[nodiscard]] bool try_shared() noexcept {
+        std::uint64_t current = count_.load(std::memory_order_relaxed);
+#ifdef Py_GIL_DISABLED
+        do {
+            if (current >= exclusive - 1) {
+                return false;
+            }
+        } while (!count_.compare_exchange_weak(current, current + 1, std::memory_order_acquire,
+                                               std::memory_order_relaxed));
+        return true;
+#else
+        if (current >= exclusive - 1) {
+            return false;
+        }
+        count_.store(current + 1, std::memory_order_relaxed);
+        return true;
+#endif
+    }
+
+    void release_shared() noexcept {
+#ifdef Py_GIL_DISABLED
+        count_.fetch_sub(1, std::memory_order_release);
+#else
+        count_.store(count_.load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
+#endif
+    }
+
+    [[nodiscard]] bool try_exclusive() noexcept {
+#ifdef Py_GIL_DISABLED
+        std::uint64_t expected = 0;
+        return count_.compare_exchange_strong(expected, exclusive, std::memory_order_acquire,
+                                              std::memory_order_relaxed);
+#else
+        if (count_.load(std::memory_order_relaxed) != 0) {
+            return false;
+        }
+        count_.store(exclusive, std::memory_order_relaxed);
+        return true;
+#endif
+    }
+
+    void release_exclusive() noexcept { count_.store(0, std::memory_order_release); }
+
+    [[nodiscard]] std::uint64_t value() const noexcept {
+        return count_.load(std::memory_order_relaxed);
+    }
+
+private:
+    std::atomic<std::uint64_t> count_{0};
+};
+
+template <class T>
+struct Instance {
+    PyObject_HEAD
+    T value;
+    BorrowCounter borrow;
+};
+
+// Each bound core type names its Python class here (see classes.hpp); the type
+// object is made once per process, during the first import.
+template <class T>
+struct Class;  // { static constexpr FixedString name; }
+
+template <class T>
+concept Bound = requires { Class<T>::name; };
+
+template <class T>
+inline PyTypeObject* class_type = nullptr;
+
+template <class T>
+[[nodiscard]] inline Instance<T>* instance_of(PyObject* object) noexcept {
+    return reinterpret_cast<Instance<T>*>(object);
+}
+
+// Classes are final, so an exact type test is the instance test.
+template <Bound T>
+[[nodiscard]] inline bool is_instance(PyObject* object) noexcept {
+    return Py_IS_TYPE(object, class_type<T>);
+}
+
+// A new instance holding `value`. Non-GC objects: plain allocation plus
+// header initialisation is all PyType_GenericAlloc would do, minus a memset.
+template <Bound T, class... Args>
+[[nodiscard]] PyObject* new_instance(Args&&... args) {
+    PyTypeObject* type = class_type<T>;
+    if (type == nullptr) {
+        throw Panic{std::string("An error occurred while initializing class ") +
+                    Class<T>::name.c_str()};
+    }
+    void* memory = PyObject_Malloc(sizeof(Instance<T>));
+    if (memory == nullptr) {
+        throw std::bad_alloc();
+    }
+    auto* self = static_cast<Instance<T>*>(memory);
+    if constexpr (std::is_nothrow_constructible_v<T, Args&&...>) {
+        std::construct_at(&self->value, std::forward<Args>(args)...);
+    } else {
+        try {
+            std::construct_at(&self->value, std::forward<Args>(args)...);
+        } catch (...) {
+            PyObject_Free(memory);
+            throw;
+        }
+    }
+    std::construct_at(&self->borrow);
+    return PyObject_Init(reinterpret_cast<PyObject*>(self), type);
+}
+
+template <class T>
+void dealloc_instance(PyObject* object) noexcept {
+    PyTypeObject* type = Py_TYPE(object);
+    std::destroy_at(&instance_of<T>(object)->value);
+    type->tp_free(object);
+    Py_DECREF(type);
+}
+
+enum class Access { shared, exclusive };
+
+// Holds one borrow of an instance for its lifetime.
+template <class T, Access Mode>
+class Borrow {
+public:
+    Borrow() noexcept = default;
+    Borrow(const Borrow&) = delete;
+    Borrow& operator=(const Borrow&) = delete;
+    ~Borrow() { release(); }
+
+    // Takes the borrow; sets RuntimeError and returns false when refused.
+    [[nodiscard]] bool acquire(PyObject* object) noexcept {
+        Instance<T>* self = instance_of<T>(object);
+        const bool taken = Mode == Access::shared ? self->borrow.try_shared()
+                                                  : self->borrow.try_exclusive();
+        if (!taken) {
+            set_borrow_error(Mode == Access::exclusive);
+            return false;
+        }
+        self_ = self;
+        return true;
+    }
+
+    void release() noexcept {
+        if (self_ != nullptr) {
+            if constexpr (Mode == Access::shared) {
+                self_->borrow.release_shared();
+            } else {
+                self_->borrow.release_exclusive();
+            }
+            self_ = nullptr;
+        }
+    }
+
+    [[nodiscard]] std::conditional_t<Mode == Access::shared, const T&, T&> get() const noexcept {
+        return self_->value;
+    }
+    [[nodiscard]] PyObject* object() const noexcept { return reinterpret_cast<PyObject*>(self_); }
+
+private:
+    Instance<T>* self_ = nullptr;
+};
+
+}  // namespace lorvik
