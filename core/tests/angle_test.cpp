@@ -19,11 +19,17 @@ using test::nan;
 
 // The two units never mix: no comparison, arithmetic or conversion between them.
 template <class A, class B>
-concept EqualityComparableWith = requires(const A& a, const B& b) { a == b; };
+concept EqualityComparableWith = requires(const A& a, const B& b) {
+    a == b;
+};
 template <class A, class B>
-concept OrderedWith = requires(const A& a, const B& b) { a < b; };
+concept OrderedWith = requires(const A& a, const B& b) {
+    a < b;
+};
 template <class A, class B>
-concept AddableWith = requires(const A& a, const B& b) { a + b; };
+concept AddableWith = requires(const A& a, const B& b) {
+    a + b;
+};
 
 static_assert(!EqualityComparableWith<AngleRadians, AngleDegrees>);
 static_assert(!EqualityComparableWith<AngleRadians, double>);
@@ -50,7 +56,9 @@ struct ConversionCase {
     std::uint64_t to;
 };
 
-void PrintTo(const ConversionCase& c, std::ostream* os) { *os << format_double(c.from); }
+void PrintTo(const ConversionCase& c, std::ostream* os) {
+    *os << format_double(c.from);
+}
 
 class ToDegreesTest : public ::testing::TestWithParam<ConversionCase> {};
 class ToRadiansTest : public ::testing::TestWithParam<ConversionCase> {};
@@ -67,7 +75,7 @@ TEST_P(ToRadiansTest, RoundsTwice) {
 INSTANTIATE_TEST_SUITE_P(
     Reference, ToDegreesTest,
     ::testing::Values(ConversionCase{0.1, bits(5.729577951308232)},
-                      ConversionCase{0.1, 0x4016eb167b830193}, ConversionCase{1.0, 0x404ca5dc1a63c1f8},
+                      ConversionCase{1.0, 0x404ca5dc1a63c1f8},
                       ConversionCase{-2.5, 0xc061e7a9907e593b},
                       ConversionCase{0.001, 0x3fad55df566a3f74},
                       ConversionCase{123.456, 0x40bba181fc44d305},
@@ -78,23 +86,25 @@ INSTANTIATE_TEST_SUITE_P(
                       ConversionCase{AngleRadians::sixth_pi().angle, bits(29.999999999999996)}));
 
 // 3 degrees: a single multiplication by pi/180 would give 0.05235987755982989 instead.
-INSTANTIATE_TEST_SUITE_P(
-    Reference, ToRadiansTest,
-    ::testing::Values(ConversionCase{3.0, bits(0.05235987755982988)},
-                      ConversionCase{1.0, 0x3f91df46a2529d39},
-                      ConversionCase{-45.5, 0xbfe969786ecd778d},
-                      ConversionCase{0.001, 0x3ef24d1521193474},
-                      ConversionCase{359.9, 0x40192031cd33f1a2},
-                      ConversionCase{1e6, 0x40d10b52b8a59178},
-                      ConversionCase{180.0, bits(AngleRadians::pi().angle)},
-                      ConversionCase{90.0, bits(AngleRadians::half_pi().angle)}));
+INSTANTIATE_TEST_SUITE_P(Reference, ToRadiansTest,
+                         ::testing::Values(ConversionCase{3.0, bits(0.05235987755982988)},
+                                           ConversionCase{1.0, 0x3f91df46a2529d39},
+                                           ConversionCase{-45.5, 0xbfe969786ecd778d},
+                                           ConversionCase{0.001, 0x3ef24d1521193474},
+                                           ConversionCase{359.9, 0x40192031cd33f1a2},
+                                           ConversionCase{1e6, 0x40d10b52b8a59178},
+                                           ConversionCase{180.0, bits(AngleRadians::pi().angle)},
+                                           ConversionCase{90.0,
+                                                          bits(AngleRadians::half_pi().angle)}));
 
 struct TrigCase {
     double angle;
     std::uint64_t sin, cos, tan, sec, csc, cot;
 };
 
-void PrintTo(const TrigCase& c, std::ostream* os) { *os << format_double(c.angle); }
+void PrintTo(const TrigCase& c, std::ostream* os) {
+    *os << format_double(c.angle);
+}
 
 class TrigTest : public ::testing::TestWithParam<TrigCase> {};
 
@@ -196,7 +206,9 @@ struct TextCase {
     std::string radians, degrees;
 };
 
-void PrintTo(const TextCase& c, std::ostream* os) { *os << c.radians; }
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << c.radians;
+}
 
 class AngleTextTest : public ::testing::TestWithParam<TextCase> {};
 
@@ -213,16 +225,19 @@ TEST_P(AngleTextTest, ValueThenUnit) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, AngleTextTest,
-    ::testing::Values(
-        TextCase{0.0, -1, "0 radians", "0\xc2\xb0"}, TextCase{-0.0, -1, "-0 radians", "-0\xc2\xb0"},
-        TextCase{1.5707963267948966, -1, "1.5707963267948966 radians", "1.5707963267948966\xc2\xb0"},
-        TextCase{59.99999999999999, -1, "59.99999999999999 radians", "59.99999999999999\xc2\xb0"},
-        TextCase{-100.0, -1, "-100 radians", "-100\xc2\xb0"},
-        TextCase{nan, -1, "NaN radians", "NaN\xc2\xb0"},
-        TextCase{-inf, -1, "-inf radians", "-inf\xc2\xb0"},
-        TextCase{3.141592653589793, 2, "3.14 radians", "3.14\xc2\xb0"},
-        TextCase{0.125, 2, "0.12 radians", "0.12\xc2\xb0"},
-        TextCase{2.0, 0, "2 radians", "2\xc2\xb0"}, TextCase{inf, 3, "inf radians", "inf\xc2\xb0"}));
+    ::testing::Values(TextCase{0.0, -1, "0 radians", "0\xc2\xb0"},
+                      TextCase{-0.0, -1, "-0 radians", "-0\xc2\xb0"},
+                      TextCase{1.5707963267948966, -1, "1.5707963267948966 radians",
+                               "1.5707963267948966\xc2\xb0"},
+                      TextCase{59.99999999999999, -1, "59.99999999999999 radians",
+                               "59.99999999999999\xc2\xb0"},
+                      TextCase{-100.0, -1, "-100 radians", "-100\xc2\xb0"},
+                      TextCase{nan, -1, "NaN radians", "NaN\xc2\xb0"},
+                      TextCase{-inf, -1, "-inf radians", "-inf\xc2\xb0"},
+                      TextCase{3.141592653589793, 2, "3.14 radians", "3.14\xc2\xb0"},
+                      TextCase{0.125, 2, "0.12 radians", "0.12\xc2\xb0"},
+                      TextCase{2.0, 0, "2 radians", "2\xc2\xb0"},
+                      TextCase{inf, 3, "inf radians", "inf\xc2\xb0"}));
 
 TEST(Angle, TextAppendsToExistingBuffer) {
     std::string out = "a=";
@@ -255,24 +270,20 @@ TEST_P(AngleToTest, AcosOfUnclampedQuotient) {
     EXPECT_EQ(bits(GetParam().a.angle_to(GetParam().b).angle), GetParam().angle);
 }
 
-constexpr std::uint64_t kNaN = 0x7ff8000000000000;
-
 INSTANTIATE_TEST_SUITE_P(
     Reference, AngleToTest,
-    ::testing::Values(AngleToCase{{0.1, 0.7, -0.3}, {-2.5, 1.0 / 3.0, 0.2}, 0x3ff9c39cf35c3a02},
-                      AngleToCase{{-2.5, 1.0 / 3.0, 0.2}, {4.1, -7.3, 0.9}, 0x4001957acdf5e9f3},
-                      AngleToCase{{4.1, -7.3, 0.9}, {0.001, 2e8, 1.0000000000000002},
-                                  0x4004f53d7d163c08},
-                      AngleToCase{{1e16, 3.3, -9999999999999998.0}, {-2.5, 1.0 / 3.0, 0.2},
-                                  0x4003682516585faa},
-                      AngleToCase{Vec3d::i(), Vec3d::j(), bits(1.5707963267948966)},
-                      AngleToCase{{2, 0, 0}, {2, 0, 0}, 0}));
+    ::testing::Values(
+        AngleToCase{{0.1, 0.7, -0.3}, {-2.5, 1.0 / 3.0, 0.2}, 0x3ff9c39cf35c3a02},
+        AngleToCase{{-2.5, 1.0 / 3.0, 0.2}, {4.1, -7.3, 0.9}, 0x4001957acdf5e9f3},
+        AngleToCase{{4.1, -7.3, 0.9}, {0.001, 2e8, 1.0000000000000002}, 0x4004f53d7d163c08},
+        AngleToCase{{1e16, 3.3, -9999999999999998.0}, {-2.5, 1.0 / 3.0, 0.2}, 0x4003682516585faa},
+        AngleToCase{Vec3d::i(), Vec3d::j(), bits(1.5707963267948966)},
+        AngleToCase{{2, 0, 0}, {2, 0, 0}, 0}));
 
 TEST(Angle, AngleToDegenerateGivesNaN) {
     // 3 / 2.9999999999999996 rounds above 1 and is not clamped.
     EXPECT_TRUE(std::isnan(Vec3d{1, 1, 1}.angle_to({1, 1, 1}).angle));
     EXPECT_TRUE(std::isnan(Vec3d{1, 2, 3}.angle_to(Vec3d::zero()).angle));
-    (void)kNaN;
 }
 
 }  // namespace

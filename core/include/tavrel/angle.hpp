@@ -223,7 +223,7 @@ struct AngleFormatter {
         return std::copy(text.begin(), text.end(), ctx.out());
     }
 
-private:
+  private:
     // Parses a decimal count or a nested replacement field "{}" / "{n}"; returns where it stopped.
     static constexpr std::format_parse_context::iterator parse_count(
         std::format_parse_context::iterator it, std::format_parse_context::iterator end,
