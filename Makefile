@@ -50,6 +50,20 @@ demo: build
 bench: build
 	$(PY) bench/run.py
 
+# AddressSanitizer + UndefinedBehaviorSanitizer build of the core tests and the
+# module, running both suites. The interpreter itself is not instrumented, so
+# the runtime is preloaded and Python's own allocator is bypassed.
+ASAN_RT = $$(g++ -print-file-name=libasan.so):$$(g++ -print-file-name=libubsan.so)
+sanitize: $(STAMP)
+	$(CMAKE) -S . -B build/sanitize -G Ninja -DCMAKE_MAKE_PROGRAM=$(BIN)/ninja \
+	    -DLORVIK_SANITIZE=ON -DTAVREL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DPython_EXECUTABLE=$(CURDIR)/$(PY) >/dev/null
+	$(CMAKE) --build build/sanitize
+	$(BIN)/ctest --test-dir build/sanitize --output-on-failure -Q
+	LD_PRELOAD="$(ASAN_RT)" PYTHONMALLOC=malloc \
+	    ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    PYTHONPATH=build/sanitize/python $(PY) -m pytest tests -q -p no:cacheprovider
+
 format:
 	clang-format -i $$(git ls-files '*.hpp' '*.cpp')
 
