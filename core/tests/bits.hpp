@@ -33,6 +33,7 @@ inline constexpr double inf = std::numeric_limits<double>::infinity();
 
 struct Bits3 {
     std::uint64_t x, y, z;
+    friend bool operator==(const Bits3&, const Bits3&) = default;
 };
 
 // Compares all three components by bit pattern, so signed zeros and NaN are checked exactly.

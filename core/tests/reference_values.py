@@ -227,7 +227,98 @@ def section_angles() -> None:
         print(a, b, bits(angle_to(a, b)))
 
 
+# --- Quaternions -----------------------------------------------------------------------------
+
+
+def hamilton(a, b):
+    aw, ai, aj, ak = a
+    bw, bi, bj, bk = b
+    return (
+        ((aw * bw - ai * bi) - aj * bj) - ak * bk,
+        ((aw * bi + ai * bw) + aj * bk) - ak * bj,
+        ((aw * bj + aj * bw) + ak * bi) - ai * bk,
+        ((aw * bk + ak * bw) + ai * bj) - aj * bi,
+    )
+
+
+def conj(q):
+    return (q[0], -q[1], -q[2], -q[3])
+
+
+def q_magnitude(q):
+    return math.sqrt(((q[0] * q[0] + q[1] * q[1]) + q[2] * q[2]) + q[3] * q[3])
+
+
+def q_normalize(q):
+    m = q_magnitude(q)
+    return tuple(c / m for c in q)
+
+
+def from_axis_angle(axis, angle):
+    h = angle * -0.5
+    s, c = math.sin(h), math.cos(h)
+    return (c, axis[0] * s, axis[1] * s, axis[2] * s)
+
+
+def to_axis_angle(q):
+    if abs(q[0] - 1.0) < 2.0**-52:
+        return (1.0, 0.0, 0.0), 0.0
+    h = math.acos(q[0])
+    theta = h + h
+    s = math.sin(theta * 0.5)
+    return (q[1] / s, q[2] / s, q[3] / s), theta
+
+
+def rotate(q, v):
+    r = hamilton(hamilton(conj(q), (0.0, v[0], v[1], v[2])), q)
+    return r[1:]
+
+
+def rotate_other_side(q, v):
+    r = hamilton(hamilton(q, (0.0, v[0], v[1], v[2])), conj(q))
+    return r[1:]
+
+
+def matrix(q):
+    w, i, j, k = q
+    return (
+        (1.0 - 2.0 * (j * j + k * k), 2.0 * (i * j - w * k), 2.0 * (i * k + w * j)),
+        (2.0 * (i * j + w * k), 1.0 - 2.0 * (k * k + i * i), 2.0 * (j * k - w * i)),
+        (2.0 * (i * k - w * j), 2.0 * (j * k + w * i), 1.0 - 2.0 * (j * j + i * i)),
+    )
+
+
+def section_quat() -> None:
+    cases = [
+        ((0.0, 0.0, 1.0), PI / 2.0),
+        (normalize((1.0, 2.0, 3.0)), 0.7),
+        ((0.6, 0.0, -0.8), 2.5),
+        ((1.0, 1.0, 0.0), -1.2),
+    ]
+    v = (1.5, -2.25, 0.75)
+    # The chosen vector is turned differently by the two multiplication orders.
+    assert any(rotate(from_axis_angle(a, t), v) != rotate_other_side(from_axis_angle(a, t), v) for a, t in cases)
+    print("// from_axis_angle, to_axis_angle, rotate (1.5, -2.25, 0.75), magnitude, normalize, matrix")
+    for axis, angle in cases:
+        q = from_axis_angle(axis, angle)
+        ax, th = to_axis_angle(q)
+        print(axis, repr(angle))
+        print("  q", hexv(q))
+        print("  axis", hexv(ax), "angle", bits(th))
+        print("  rotate", hexv(rotate(q, v)))
+        print("  magnitude", bits(q_magnitude(q)), "normalize", hexv(q_normalize(q)))
+        print("  matrix", ", ".join(hexv(row) for row in matrix(q)))
+    a = (0.3, -1.7, 2.9, 0.01)
+    b = (-4.4, 0.25, 1.0 / 3.0, 7.5)
+    print("// hamilton a*b, b*a")
+    print(hexv(hamilton(a, b)), hexv(hamilton(b, a)))
+    print("// non-unit q (0.3, -1.7, 2.9, 0.01): magnitude, normalize, rotate, to_axis_angle")
+    print(bits(q_magnitude(a)), hexv(q_normalize(a)), hexv(rotate(a, v)))
+    print(hexv(to_axis_angle((0.25, 0.5, -0.5, 0.1))[0]), bits(to_axis_angle((0.25, 0.5, -0.5, 0.1))[1]))
+
+
 if __name__ == "__main__":
     section_hash()
     section_vec3d()
     section_angles()
+    section_quat()
