@@ -10,9 +10,9 @@ BIN     := $(CURDIR)/$(VENV)/bin
 STAMP   := $(VENV)/.deps-installed
 BUILD_DEPS := scikit-build-core>=0.10 cmake>=3.24 ninja tbb-devel==2023.2.0
 CMAKE   := $(BIN)/cmake
-SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/*.pyi)
+SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/lorvik/*)
 
-.PHONY: all demo test test-core test-python bench sanitize format build clean
+.PHONY: all demo test test-core test-python test-cpp-consumer bench sanitize format build clean
 
 all: build
 
@@ -42,7 +42,12 @@ test-core: $(STAMP)
 test-python: build
 	$(PY) -m pytest tests -q
 
-test: test-core test-python
+# Installs the core into build/tavrel-prefix and builds examples/cpp against it
+# through find_package(tavrel), as a project outside this tree would.
+test-cpp-consumer: $(STAMP)
+	PATH="$(BIN):$$PATH" CMAKE_GENERATOR=Ninja tools/test-cpp-consumer.sh build
+
+test: test-core test-python test-cpp-consumer
 
 demo: build
 	$(PY) examples/tour.py
