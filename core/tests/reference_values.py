@@ -101,7 +101,8 @@ def distance_to_line(p, a, b):
         (d[0] * d[0] + d[1] * d[1]) + d[2] * d[2]
     )
     f = (d[0] * t + a[0], d[1] * t + a[1], d[2] * t + a[2])
-    return math.sqrt(((p[0] - f[0]) ** 2 + (p[1] - f[1]) ** 2) + (p[2] - f[2]) ** 2)
+    e = (p[0] - f[0], p[1] - f[1], p[2] - f[2])
+    return math.sqrt((e[0] * e[0] + e[1] * e[1]) + e[2] * e[2])
 
 
 def project_onto_line(p, r, q):
@@ -317,8 +318,85 @@ def section_quat() -> None:
     print(hexv(to_axis_angle((0.25, 0.5, -0.5, 0.1))[0]), bits(to_axis_angle((0.25, 0.5, -0.5, 0.1))[1]))
 
 
+# --- Planes, circles, intersections -----------------------------------------------------------
+
+
+def plane_make(normal, distance):
+    return normalize(normal), -distance
+
+
+def plane_from_point(normal, point):
+    n = normalize(normal)
+    return n, -dot(n, point)
+
+
+def plane_from_points(p1, p2, p3):
+    sub = lambda a, b: (a[0] - b[0], a[1] - b[1], a[2] - b[2])
+    return plane_from_point(cross(sub(p2, p1), sub(p3, p1)), p1)
+
+
+def plane_line(plane, a, b):
+    n, dist = plane
+    d = (b[0] - a[0], b[1] - a[1], b[2] - a[2])
+    t = -(dot(n, a) + dist) / dot(n, d)
+    return (a[0] + t * d[0], a[1] + t * d[1], a[2] + t * d[2])
+
+
+def circle_circle(c1, r1, n1, c2, r2, n2, clamp=True):
+    e = (c1[0] - c2[0], c1[1] - c2[1], c1[2] - c2[2])
+    d = math.sqrt((e[0] * e[0] + e[1] * e[1]) + e[2] * e[2])
+    assert not d > r1 + r2 and not abs(r1 - r2) > d
+    t = (r1 * r1 - r2 * r2) / (d * d + d * d) + 0.5
+    h2 = r1 * r1 - (t * t) * (d * d)
+    if h2 < 0.0:
+        if not clamp:
+            return None
+        h = 0.0
+    else:
+        h = math.sqrt(h2)
+    D = (c2[0] - c1[0], c2[1] - c1[1], c2[2] - c1[2])
+    P = (c1[0] + t * D[0], c1[1] + t * D[1], c1[2] + t * D[2])
+    u = normalize(cross(D, n2))
+    first = (P[0] + h * u[0], P[1] + h * u[1], P[2] + h * u[2])
+    second = (P[0] - h * u[0], P[1] - h * u[1], P[2] - h * u[2])
+    return first, second
+
+
+def section_geometry() -> None:
+    print("// Plane.make((0.3, -1.2, 2.0), 1.7)", [hexv(x) if isinstance(x, tuple) else bits(x) for x in plane_make((0.3, -1.2, 2.0), 1.7)])
+    print("// Plane.from_point((0.3, -1.2, 2.0), (4.5, 0.1, -3.3))", [hexv(x) if isinstance(x, tuple) else bits(x) for x in plane_from_point((0.3, -1.2, 2.0), (4.5, 0.1, -3.3))])
+    pl = plane_from_points((1.0, 2.0, 3.0), (-0.5, 4.0, 0.25), (2.2, -1.0, 1.1))
+    print("// Plane.from_points((1, 2, 3), (-0.5, 4, 0.25), (2.2, -1, 1.1))", hexv(pl[0]), bits(pl[1]))
+    print("//   distance_to_point (0.7, 0.7, 0.7)", bits(abs(dot(pl[0], (0.7, 0.7, 0.7)) + pl[1])))
+    print("//   plane_line (0.1, 0.2, 0.3) -> (5, -6, 7)", hexv(plane_line(pl, (0.1, 0.2, 0.3), (5.0, -6.0, 7.0))))
+    print("// area r=1.3", bits((1.3 * 1.3) * PI))
+    # Two tilted coplanar circles.
+    n = normalize((1.0, 2.0, 2.0))
+    c1 = (0.5, -0.25, 0.0)
+    c2 = (1.5, -0.75, 0.0)  # c2 - c1 = (1, -0.5, 0) is orthogonal to n
+    assert dot(n, c1) == dot(n, c2)
+    first, second = circle_circle(c1, 0.9, n, c2, 0.7, n)
+    print("// circle_circle tilted", hexv(first), hexv(second))
+    # Near tangency: search for radii whose h^2 rounds below zero.
+    import random
+    rng = random.Random(7)
+    for _ in range(100000):
+        r1 = rng.uniform(0.1, 10.0)
+        r2 = rng.uniform(0.1, 10.0)
+        x = r1 + r2
+        c2 = (x, 0.0, 0.0)
+        d = x
+        if d > r1 + r2 or abs(r1 - r2) > d:
+            continue
+        if circle_circle((0.0, 0.0, 0.0), r1, (0.0, 0.0, 1.0), c2, r2, (0.0, 0.0, 1.0), clamp=False) is None:
+            f, s2 = circle_circle((0.0, 0.0, 0.0), r1, (0.0, 0.0, 1.0), c2, r2, (0.0, 0.0, 1.0))
+            print("// near tangency r1", repr(r1), "r2", repr(r2), "x", repr(x), hexv(f), hexv(s2))
+            break
+
+
 if __name__ == "__main__":
     section_hash()
     section_vec3d()
     section_angles()
     section_quat()
+    section_geometry()
