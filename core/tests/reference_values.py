@@ -157,14 +157,14 @@ def section_vec3d() -> None:
     print("// Vec3d: inputs A..E")
     for name, v in zip("ABCDEFG", (A, B, C, D, E, F, G)):
         print(f"// {name} = {v!r}")
-    pairs = [(A, B), (B, C), (C, D), (D, E), (E, A), (F, G)]
+    pairs = [(A, B), (F, G)]
     assert any(bits(dot(a, b)) != bits(dot_reassociated(a, b)) for a, b in pairs)
     for a, b in pairs:
         print("dot", bits(dot(a, b)), "cross", hexv(cross(a, b)))
-    assert any(normalize(v) != normalize_by_reciprocal(v) for v in (A, B, C, D, E))
-    for v in (A, B, C, D, E):
+    assert any(normalize(v) != normalize_by_reciprocal(v) for v in (A, E))
+    for v in (A, E):
         print("magnitude", bits(magnitude(v)), "normalize", hexv(normalize(v)))
-    triples = [(A, B, C), (C, D, E), (D, A, B), (E, C, A)]
+    triples = [(A, B, C), (C, D, E)]
     for p, a, b in triples:
         print("distance_to_line", bits(distance_to_line(p, a, b)))
     assert any(
@@ -209,18 +209,18 @@ def angle_to(a, b):
 
 
 def section_angles() -> None:
-    radians = [0.1, 1.0, -2.5, 1e-3, 7 * PI, 123.456]
+    radians = [0.1, 1.0, -2.5, 123.456]
     assert any(to_degrees(r) != r * (180.0 / PI) for r in radians)
     print("// to_degrees")
     for r in radians:
         print(repr(r), bits(to_degrees(r)))
-    degrees = [3.0, 1.0, -45.5, 1e-3, 359.9, 1e6]
+    degrees = [3.0, 1.0, -45.5, 1e6]
     assert any(to_radians(d) != d * (PI / 180.0) for d in degrees)
     print("// to_radians")
     for d in degrees:
         print(repr(d), bits(to_radians(d)))
     print("// sin cos tan sec csc cot")
-    for r in [0.5, -3.0, 100.0, 1e22]:
+    for r in [0.5, -3.0, 1e22]:
         s, c, t = math.sin(r), math.cos(r), math.tan(r)
         print(repr(r), bits(s), bits(c), bits(t), bits(1.0 / c), bits(1.0 / s), bits(1.0 / t))
     print("// angle_to")
@@ -293,7 +293,6 @@ def section_quat() -> None:
     cases = [
         ((0.0, 0.0, 1.0), PI / 2.0),
         (normalize((1.0, 2.0, 3.0)), 0.7),
-        ((0.6, 0.0, -0.8), 2.5),
         ((1.0, 1.0, 0.0), -1.2),
     ]
     v = (1.5, -2.25, 0.75)

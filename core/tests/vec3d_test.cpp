@@ -60,26 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
                  0x432c6bf526340004,
                  {0xc338de76816d7ffd, 0xc31c6bf526340000, 0xc338de76816d8000},
                  {0xc67f8def8808b029, 0xc34772aa3f848003, 0x467f8def8808b027}},
-        PairCase{B,
-                 C,
-                 0xc357fb16d83be000,
-                 {0x4327af4c4a80aaaa, 0x43546d9833755fff, 0x4327af4c4a80aaba},
-                 {0xc36988fe4052b800, 0x433ff973cafa8003, 0xc33057acf5f77ffe}},
-        PairCase{C,
-                 D,
-                 0xc02901b4e81b4e82,
-                 {0x3ffc28f5c28f5c29, 0x40088f5c28f5c28f, 0x4030e22222222222},
-                 {0x404861bfd44f3078, 0xc056bc395810624e, 0x4026e7ef9db22d0e}},
-        PairCase{D,
-                 E,
-                 0xc1d5c1753fc62339,
-                 {0xc1a5752a0e99999a, 0xc010657a786c2269, 0x41c8701a8000ef34},
-                 {0x41364724195e5951, 0x43903591cf9e8b9f, 0x41d5c1753fffbcd4}},
-        PairCase{E,
-                 A,
-                 0x41a0b075ff667381,
-                 {0xc18c9c380599999a, 0x3fb9ad42c3c9eece, 0xc17312cffffd21ff},
-                 {0xc16ab3efff022141, 0x4198519600d6f7e5, 0x418406f40747bdce}},
         // (1 + 2^-53) + 2^-53 rounds to 1 twice; the other association would give 1 + 2^-52.
         PairCase{F,
                  G,
@@ -107,17 +87,12 @@ TEST_P(NormTest, BitExact) {
 
 INSTANTIATE_TEST_SUITE_P(
     Reference, NormTest,
-    ::testing::Values(
-        NormCase{
-            A, 0x3fe8946504494be3, {0x3fc0aa07bd7b7488, 0x3fed298d8b980bee, 0xbfd8ff0b9c392ecc}},
-        NormCase{
-            B, 0x43491f19451be383, {0x3fe6a09e667f3bcd, 0x3cb0d075bad9af6d, 0xbfe6a09e667f3bcc}},
-        NormCase{
-            C, 0x40043d8683913995, {0xbfef9eba698e38fb, 0x3fc0dd30384bda1f, 0x3fb43ca0438e38f3}},
-        NormCase{
-            D, 0x4020d77416bb518f, {0x3fdf293130e1db87, 0xbfebbda58c4c30b4, 0x3fbb5c5d24ad569d}},
-        NormCase{
-            E, 0x41a7d78400000000, {0x3d95fd7fe1796496, 0x3ff0000000000000, 0x3e35798ee2308c3b}}));
+    ::testing::Values(NormCase{A,
+                               0x3fe8946504494be3,
+                               {0x3fc0aa07bd7b7488, 0x3fed298d8b980bee, 0xbfd8ff0b9c392ecc}},
+                      NormCase{E,
+                               0x41a7d78400000000,
+                               {0x3d95fd7fe1796496, 0x3ff0000000000000, 0x3e35798ee2308c3b}}));
 
 struct TripleCase {
     Vec3d p, a, b;
@@ -152,19 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  E,
                                  0x401a8c4e3fcfac13,
                                  {0x401066665be6b14a, 0x3fd55555e0000000, 0x3fecccccced95bd2},
-                                 0x41c24c72c8714abd},
-                      TripleCase{D,
-                                 A,
-                                 B,
-                                 0x40219bed3a6010ab,
-                                 {0x4010000000000000, 0x3fe6666666666670, 0xc010000000000000},
-                                 0xc3521e6c485abffc},
-                      TripleCase{E,
-                                 C,
-                                 A,
-                                 0x41a79dd0941b5a83,
-                                 {0x4179737aa79cade8, 0x414cb6cc5d19cac3, 0xc15393e84421e05b},
-                                 0xc1a1679103913086}));
+                                 0x41c24c72c8714abd}));
 
 TEST(Vec3d, Constructors) {
     EXPECT_TRUE(same_bits(Vec3d::zero(), Bits3{0, 0, 0}));

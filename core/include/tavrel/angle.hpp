@@ -158,7 +158,7 @@ inline std::string to_string(AngleDegrees a, int precision) {
 #ifdef TAVREL_HAS_STD_FORMAT
 namespace detail {
 
-// std::format support. The full standard specification for floating-point values is accepted so
+// std::format support. The standard format syntax for floating-point values is accepted so
 // that existing format strings work, but only the precision has an effect: it selects the fixed
 // form. Fill, alignment, sign, width and type are consumed and ignored, because an angle's text
 // is always written as it is.
@@ -196,7 +196,7 @@ struct AngleFormatter {
             const auto after_point = it + 1;
             it = parse_count(after_point, end, ctx, precision, precision_arg);
             if (it == after_point) {
-                throw std::format_error("missing precision in angle format specification");
+                throw std::format_error("missing precision in angle format");
             }
         }
         if (it != end && *it == 'L') {
@@ -206,7 +206,7 @@ struct AngleFormatter {
             ++it;
         }
         if (it != end && *it != '}') {
-            throw std::format_error("invalid angle format specification");
+            throw std::format_error("invalid angle format");
         }
         return it;
     }
@@ -243,7 +243,7 @@ struct AngleFormatter {
                 id = id * 10 + static_cast<std::size_t>(*it - '0');
             }
             if (it == digits_start || it == end || *it != '}') {
-                throw std::format_error("invalid nested argument in angle format specification");
+                throw std::format_error("invalid nested argument in angle format");
             }
             ctx.check_arg_id(id);
             arg_id = static_cast<int>(id);
@@ -255,7 +255,7 @@ struct AngleFormatter {
         int n = 0;
         for (; it != end && *it >= '0' && *it <= '9'; ++it) {
             if (n > (INT_MAX - 9) / 10) {
-                throw std::format_error("count too large in angle format specification");
+                throw std::format_error("count too large in angle format");
             }
             n = n * 10 + (*it - '0');
         }
