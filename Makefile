@@ -1,5 +1,6 @@
 # make demo   builds everything and runs the tour (examples/tour.py)
-# make test   builds everything and runs every test suite
+# make test   builds everything and runs every test suite, the type checks
+#             and the C++ consumer example
 # make bench  runs the benchmarks against numpy, scipy and PyGLM
 SHELL := bash
 .SHELLFLAGS := -euo pipefail -c
@@ -12,7 +13,7 @@ BUILD_DEPS := scikit-build-core>=0.10 cmake>=3.24 ninja tbb-devel==2023.2.0
 CMAKE   := $(BIN)/cmake
 SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/lorvik/*)
 
-.PHONY: all demo test test-core test-python test-cpp-consumer bench sanitize format build clean
+.PHONY: all demo test test-core test-python test-cpp-consumer typecheck bench sanitize format build clean
 
 all: build
 
@@ -47,7 +48,13 @@ test-python: build
 test-cpp-consumer: $(STAMP)
 	PATH="$(BIN):$$PATH" CMAKE_GENERATOR=Ninja tools/test-cpp-consumer.sh build
 
-test: test-core test-python test-cpp-consumer
+# The installed stubs against the installed module, then the examples and the
+# typed tools against the stubs.
+typecheck: build
+	$(PY) tools/stubtest.py
+	$(BIN)/mypy --strict examples/ tools/stubtest.py
+
+test: test-core test-python typecheck test-cpp-consumer
 
 demo: build
 	$(PY) examples/tour.py
