@@ -8,6 +8,7 @@
 #include <tavrel/vec3d.hpp>
 
 #include "binding/binding.hpp"
+#include "geometry/intersection.hpp"
 
 namespace lorvik {
 namespace {
@@ -111,7 +112,9 @@ bool add_submodule(PyObject* module) noexcept {
 
 bool make_classes() noexcept {
     PyMutex_Lock(&once_lock);
-    const bool ok = init_panic_exception() && define_class<tavrel::Vec3d>();
+    const bool ok = init_panic_exception() && define_class<tavrel::Vec3d>() &&
+                    define_class<tavrel::geometry::Plane>() &&
+                    define_class<tavrel::geometry::Circle>();
     PyMutex_Unlock(&once_lock);
     return ok;
 }
@@ -123,15 +126,15 @@ int exec_top(PyObject* module) noexcept {
 }
 
 int exec_geometry(PyObject* module) noexcept {
-    // Nothing of the geometry layer is bound yet; the submodule exists so that
-    // `from lorvik import geometry` works.
-    PyObject* all = PyList_New(0);
-    if (all == nullptr) {
+    if (!add_class<tavrel::geometry::Circle>(module)) {
         return -1;
     }
-    const int result = PyModule_AddObjectRef(module, "__all__", all);
-    Py_DECREF(all);
-    return result;
+    for (PyMethodDef& function : geometry_functions()) {
+        if (!add_function(module, &function)) {
+            return -1;
+        }
+    }
+    return add_class<tavrel::geometry::Plane>(module) ? 0 : -1;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <Python.h>
 
 #include <array>
+#include <concepts>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -212,6 +213,29 @@ PyObject* to_python(const std::tuple<T...>& values) {
         throw ErrorAlreadySet{};
     }
     return tuple;
+}
+
+// A core result-or-error value (has_value(), value(), error()): the value is
+// converted as usual (None for void); the error raises ValueError with the
+// error's display text, found as to_string(error).
+template <class R>
+concept ResultOrError = requires(const R& result) {
+    { result.has_value() } -> std::convertible_to<bool>;
+    result.error();
+};
+
+template <ResultOrError R>
+PyObject* to_python(const R& result) {
+    if (!result.has_value()) {
+        const std::string text(to_string(result.error()));
+        PyErr_SetString(PyExc_ValueError, text.c_str());
+        throw ErrorAlreadySet{};
+    }
+    if constexpr (std::is_void_v<typename R::value_type>) {
+        return Py_NewRef(Py_None);
+    } else {
+        return to_python(*result);
+    }
 }
 
 }  // namespace lorvik

@@ -217,9 +217,12 @@ struct Bind {
     // data member pointers or callables on the value.
     template <FixedString Name, auto Get, auto Set = nullptr>
     static constexpr PyGetSetDef property() noexcept {
-        return {Name.data, &get_property<Get>,
-                std::is_null_pointer_v<decltype(Set)> ? nullptr : &set_property<Set>, nullptr,
-                nullptr};
+        // if constexpr: a read-only property must not instantiate a setter.
+        if constexpr (std::is_null_pointer_v<decltype(Set)>) {
+            return {Name.data, &get_property<Get>, nullptr, nullptr, nullptr};
+        } else {
+            return {Name.data, &get_property<Get>, &set_property<Set>, nullptr, nullptr};
+        }
     }
 
     // A property that reads and writes one data member.
