@@ -1,4 +1,6 @@
 // The Python class Vec3d.
+#include <tavrel/angle.hpp>
+#include <tavrel/quat.hpp>
 #include <tavrel/vec3d.hpp>
 
 #include <cstdint>
@@ -50,6 +52,8 @@ PyMethodDef methods[] = {
     B::method<"normalize", &Vec3d::normalize>(),
     B::method<"is_unit", &Vec3d::is_unit>(),
     B::method<"to_array", &Vec3d::to_array>(),
+    B::method<"angle_to", &Vec3d::angle_to, "other">(),
+    B::method<"to_quat", &Vec3d::to_quat>(),
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -307,8 +307,7 @@ struct Bind {
               auto Le = nullptr, auto Gt = nullptr, auto Ge = nullptr>
     static PyObject* richcompare(PyObject* self, PyObject* other, int op) noexcept {
         if (op == Py_NE && Ne == NotEqual::via_interpreter) {
-            const int equal = PyObject_RichCompareBool(self, other, Py_EQ);
-            return equal < 0 ? nullptr : to_python(equal == 0);
+            return not_equal_via_interpreter(self, other);
         }
         switch (op) {
             case Py_EQ: return compare<Eq, false, OnConflict>(self, other);
@@ -415,6 +414,18 @@ private:
         }
         return guarded<PyObject*>(
             nullptr, [&] { return to_python(std::invoke(F, borrow.get(), operand.get())); });
+    }
+
+    // The full `==` protocol, not PyObject_RichCompareBool: its identity
+    // shortcut would make `a != a` false for a value unequal to itself (NaN).
+    static PyObject* not_equal_via_interpreter(PyObject* self, PyObject* other) noexcept {
+        PyObject* equal = PyObject_RichCompare(self, other, Py_EQ);
+        if (equal == nullptr) {
+            return nullptr;
+        }
+        const int truth = PyObject_IsTrue(equal);
+        Py_DECREF(equal);
+        return truth < 0 ? nullptr : to_python(truth == 0);
     }
 
     template <auto F, bool Negate, OtherBorrow OnConflict>

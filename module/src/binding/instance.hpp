@@ -105,6 +105,42 @@ template <Bound T>
     return Py_IS_TYPE(object, class_type<T>);
 }
 
+// Memory of recently freed instances of one class, reused by the next new
+// instance: most results are short-lived temporaries, and skipping the
+// allocator both ways is a good part of a small call's cost (the interpreter
+// keeps such lists for its floats and tuples for the same reason). Only with
+// the interpreter lock, which serialises every use; without it, each call
+// goes to the allocator.
+template <class T>
+class FreeList {
+public:
+    [[nodiscard]] static void* pop() noexcept {
+#ifndef Py_GIL_DISABLED
+        if (count_ > 0) {
+            return items_[--count_];
+        }
+#endif
+        return nullptr;
+    }
+
+    // False when the list is full; the caller frees the memory then.
+    [[nodiscard]] static bool push(void* memory) noexcept {
+#ifndef Py_GIL_DISABLED
+        if (count_ < capacity) {
+            items_[count_++] = memory;
+            return true;
+        }
+#endif
+        static_cast<void>(memory);
+        return false;
+    }
+
+private:
+    static constexpr int capacity = 64;
+    static inline void* items_[capacity]{};
+    static inline int count_ = 0;
+};
+
 // A new instance holding `value`. Non-GC objects: plain allocation plus
 // header initialisation is all PyType_GenericAlloc would do, minus a memset.
 template <Bound T, class... Args>
@@ -114,7 +150,10 @@ template <Bound T, class... Args>
         throw Panic{std::string("An error occurred while initializing class ") +
                     Class<T>::name.c_str()};
     }
-    void* memory = PyObject_Malloc(sizeof(Instance<T>));
+    void* memory = FreeList<T>::pop();
+    if (memory == nullptr) {
+        memory = PyObject_Malloc(sizeof(Instance<T>));
+    }
     if (memory == nullptr) {
         throw std::bad_alloc();
     }
@@ -125,7 +164,9 @@ template <Bound T, class... Args>
         try {
             std::construct_at(&self->value, std::forward<Args>(args)...);
         } catch (...) {
-            PyObject_Free(memory);
+            if (!FreeList<T>::push(memory)) {
+                PyObject_Free(memory);
+            }
             throw;
         }
     }
@@ -137,7 +178,9 @@ template <class T>
 void dealloc_instance(PyObject* object) noexcept {
     PyTypeObject* type = Py_TYPE(object);
     std::destroy_at(&instance_of<T>(object)->value);
-    type->tp_free(object);
+    if (!FreeList<T>::push(object)) {
+        type->tp_free(object);
+    }
     Py_DECREF(type);
 }
 
