@@ -261,7 +261,7 @@ def test_circle_comparison() -> None:
         c < c  # noqa: B015
     none = Circle.none()
     # The NaN normal makes it unequal to itself, and != follows ==.
-    assert not (none == none)
+    assert not (none == none) and none != none
     assert none != Circle.none()
 
 
