@@ -1,0 +1,402 @@
+"""Start-up of the module and the conventions every class shares.
+
+Vec3d serves as the vehicle for the shared conventions; classes that are not
+built yet are skipped where a table names them.
+"""
+
+from __future__ import annotations
+
+import importlib
+import sys
+import weakref
+from collections.abc import Callable
+from types import ModuleType
+from typing import Any
+
+import pytest
+
+import lorvik
+from lorvik import Vec3d
+
+TOP_ORDER = ["AngleDegrees", "AngleRadians", "Quat", "VecList", "Vec3d", "geometry"]
+GEOMETRY_ORDER = [
+    "Circle",
+    "circle_circle",
+    "circle_point",
+    "circle_point_unchecked",
+    "plane_line",
+    "Plane",
+]
+SIGNATURES = {
+    "AngleDegrees": "(angle)",
+    "AngleRadians": "(angle)",
+    "Quat": "(w, i, j, k)",
+    "VecList": "(list)",
+    "Vec3d": "(x, y, z)",
+    "geometry.Circle": "(center, radius, normal)",
+    "geometry.Plane": "(normal, distance)",
+}
+
+
+def present_class(path: str) -> type:
+    owner: Any = lorvik
+    for part in path.split("."):
+        owner = getattr(owner, part, None)
+        if owner is None:
+            pytest.skip(f"{path} is not built yet")
+    assert isinstance(owner, type)
+    return owner
+
+
+# ---------------------------------------------------------------------------
+# Start-up
+
+
+@pytest.mark.parametrize(
+    ("module", "order"),
+    [(lorvik, TOP_ORDER), (lorvik.geometry, GEOMETRY_ORDER)],
+    ids=["lorvik", "geometry"],
+)
+def test_all_follows_registration_order(module: ModuleType, order: list[str]) -> None:
+    assert module.__doc__ == ""
+    assert module.__all__ == [name for name in order if hasattr(module, name)]
+    assert all(getattr(module, name) is not None for name in module.__all__)
+
+
+def test_top_module_registers_what_exists_so_far() -> None:
+    assert {"Vec3d", "geometry"} <= set(lorvik.__all__)
+
+
+def test_geometry_is_only_an_attribute() -> None:
+    assert isinstance(lorvik.geometry, ModuleType)
+    assert lorvik.geometry.__name__ == "lorvik.geometry"
+    assert "lorvik.geometry" not in sys.modules
+    with pytest.raises(ModuleNotFoundError):
+        importlib.import_module("lorvik.geometry")
+    from lorvik import geometry
+
+    assert geometry is lorvik.geometry
+
+
+def test_reimport_makes_new_module_sharing_classes() -> None:
+    old = sys.modules.pop("lorvik")
+    try:
+        new = importlib.import_module("lorvik")
+        assert new is not old
+        assert new.__all__ == old.__all__
+        assert new.__all__ is not old.__all__
+        for name in old.__all__:
+            assert getattr(new, name) is getattr(old, name)
+    finally:
+        sys.modules["lorvik"] = old
+
+
+@pytest.mark.parametrize("config", ["isolated", "legacy"])
+def test_subinterpreter_import_is_refused(config: str) -> None:
+    interpreters = pytest.importorskip("_interpreters")
+    interpreter = interpreters.create(interpreters.new_config(config))
+    try:
+        failure = interpreters.exec(interpreter, "import lorvik")
+    finally:
+        interpreters.destroy(interpreter)
+    assert failure is not None, "the sub-interpreter imported lorvik"
+    assert failure.type.__name__ == "ImportError"
+    assert "interpreter" in failure.msg
+    # The owning interpreter is unaffected.
+    assert repr(Vec3d(1, 2, 3)) == "Vec3d(1, 2, 3)"
+
+
+# ---------------------------------------------------------------------------
+# Class identity
+
+
+@pytest.mark.parametrize("path", list(SIGNATURES))
+def test_class_identity(path: str) -> None:
+    cls = present_class(path)
+    name = path.rpartition(".")[2]
+    assert (cls.__name__, cls.__qualname__, cls.__module__) == (name, name, "builtins")
+    assert repr(cls) == f"<class 'builtins.{name}'>"
+    assert cls.__bases__ == (object,)
+    assert cls.__doc__ is None
+    assert cls.__text_signature__ == SIGNATURES[path]  # type: ignore[attr-defined]
+    assert cls.__dictoffset__ == 0 and cls.__weakrefoffset__ == 0
+    with pytest.raises(TypeError):
+        type("Sub", (cls,), {})
+
+
+def test_instances_have_no_dict_or_weakref_and_no_gc() -> None:
+    import gc
+
+    v = Vec3d(1, 2, 3)
+    assert not hasattr(v, "__dict__")
+    assert not gc.is_tracked(v)
+    with pytest.raises(TypeError):
+        weakref.ref(v)
+    with pytest.raises(AttributeError):
+        v.w = 1  # type: ignore[attr-defined]
+
+
+@pytest.mark.parametrize(
+    ("member", "signature"),
+    [
+        (Vec3d.dot, "($self, other)"),
+        (Vec3d.magnitude, "($self)"),
+        (Vec3d.zero, "()"),
+        (Vec3d.new_from_to, "(from, to)"),
+        (Vec3d.distance_to_line, "($self, a, b)"),
+    ],
+)
+def test_method_documentation_is_only_a_signature(member: Any, signature: str) -> None:
+    assert member.__doc__ is None
+    assert member.__text_signature__ == signature
+
+
+def test_properties_have_no_documentation() -> None:
+    assert Vec3d.x.__doc__ is None  # type: ignore[attr-defined]
+
+
+# ---------------------------------------------------------------------------
+# Argument parsing
+
+v = Vec3d(1, 2, 3)
+w = Vec3d(4, 5, 6)
+
+
+@pytest.mark.parametrize(
+    ("call", "message"),
+    [
+        (lambda: v.dot(), "Vec3d.dot() missing 1 required positional argument: 'other'"),
+        (
+            lambda: Vec3d(),
+            "Vec3d.__new__() missing 3 required positional arguments: 'x', 'y', and 'z'",
+        ),
+        (
+            lambda: Vec3d(1),
+            "Vec3d.__new__() missing 2 required positional arguments: 'y' and 'z'",
+        ),
+        (lambda: Vec3d(1, z=3), "Vec3d.__new__() missing 1 required positional argument: 'y'"),
+        (
+            lambda: Vec3d.__new__(Vec3d),
+            "Vec3d.__new__() missing 3 required positional arguments: 'x', 'y', and 'z'",
+        ),
+        (lambda: v.dot(w, w), "Vec3d.dot() takes 1 positional arguments but 2 were given"),
+        (
+            lambda: Vec3d(1, 2, 3, 4),
+            "Vec3d.__new__() takes 3 positional arguments but 4 were given",
+        ),
+        (
+            lambda: Vec3d.__new__(Vec3d, 1, 2, 3, 4),
+            "Vec3d.__new__() takes 3 positional arguments but 4 were given",
+        ),
+        (
+            lambda: Vec3d.new_from_to(v, w, v),
+            "Vec3d.new_from_to() takes 2 positional arguments but 3 were given",
+        ),
+        (lambda: v.dot(w, other=w), "Vec3d.dot() got multiple values for argument 'other'"),
+        (
+            lambda: Vec3d.__new__(Vec3d, 1, 2, 3, x=1),
+            "Vec3d.__new__() got multiple values for argument 'x'",
+        ),
+        (lambda: v.dot(q=w), "Vec3d.dot() got an unexpected keyword argument 'q'"),
+        # Keywords are checked in the order given, before missing parameters.
+        (
+            lambda: v.distance_to_line(q=w, a=v, b=w),
+            "Vec3d.distance_to_line() got an unexpected keyword argument 'q'",
+        ),
+        (
+            lambda: v.distance_to_line(v, c=w),
+            "Vec3d.distance_to_line() got an unexpected keyword argument 'c'",
+        ),
+        # Argument counts come first, then the class checks.
+        (lambda: v.dot(1.0, 2.0), "Vec3d.dot() takes 1 positional arguments but 2 were given"),
+    ],
+)
+def test_argument_parsing_messages(call: Callable[[], object], message: str) -> None:
+    with pytest.raises(TypeError) as info:
+        call()
+    assert str(info.value) == message
+
+
+def test_arguments_by_keyword() -> None:
+    assert v.dot(other=w) == 32.0
+    assert repr(Vec3d(z=3, x=1, y=2)) == "Vec3d(1, 2, 3)"
+    assert Vec3d.new_from_to(**{"from": v, "to": w}) == w - v
+    assert v.distance_to_line(b=w, a=v) == 0.0
+
+
+@pytest.mark.parametrize(
+    ("call", "message"),
+    [
+        (lambda: v.dot(1.0), "argument 'other': 'float' object is not an instance of 'Vec3d'"),
+        (lambda: v.dot(None), "argument 'other': 'None' is not an instance of 'Vec3d'"),
+        (
+            lambda: v.dot((1, 2, 3)),
+            "argument 'other': 'tuple' object is not an instance of 'Vec3d'",
+        ),
+        (
+            lambda: v.scalar_triple_product(w, "c"),
+            "argument 'c': 'str' object is not an instance of 'Vec3d'",
+        ),
+        (
+            lambda: v.scalar_triple_product(1, "c"),
+            "argument 'b': 'int' object is not an instance of 'Vec3d'",
+        ),
+        (
+            lambda: Vec3d.new_from_to(v, Vec3d),
+            "argument 'to': 'type' object is not an instance of 'Vec3d'",
+        ),
+    ],
+)
+def test_class_conversion_messages(call: Callable[[], object], message: str) -> None:
+    with pytest.raises(TypeError) as info:
+        call()
+    assert str(info.value) == message
+
+
+@pytest.mark.parametrize(
+    "call",
+    [
+        lambda: Vec3d.dot(1.0, v),
+        lambda: Vec3d.magnitude(None),
+        lambda: Vec3d.__hash__(1.0),
+        lambda: Vec3d.__repr__((1, 2, 3)),
+        lambda: Vec3d.x.__get__(1.0),  # type: ignore[attr-defined]
+        lambda: Vec3d.x.__set__(1.0, 2.0),  # type: ignore[attr-defined]
+    ],
+)
+def test_foreign_receiver_is_refused(call: Callable[[], object]) -> None:
+    with pytest.raises(TypeError):
+        call()
+
+
+# ---------------------------------------------------------------------------
+# Float conversion and argument error wrapping
+
+
+class Floaty:
+    def __init__(self, value: float) -> None:
+        self.value = value
+
+    def __float__(self) -> float:
+        return self.value
+
+
+class Indexy:
+    def __init__(self, value: int) -> None:
+        self.value = value
+
+    def __index__(self) -> int:
+        return self.value
+
+
+def test_float_conversion_accepts_numbers() -> None:
+    assert Vec3d(1, True, Floaty(2.5)).to_array() == [1.0, 1.0, 2.5]
+    assert Vec3d(Indexy(7), 0, 0).x == 7.0
+    assert type(Vec3d(1, 2, 3).x) is float
+
+
+class RaisesFromFloat:
+    """__float__ raises `error`, chained from a KeyError."""
+
+    def __init__(self, error: BaseException) -> None:
+        self.error = error
+
+    def __float__(self) -> float:
+        try:
+            raise KeyError("inner")
+        except KeyError as cause:
+            raise self.error from cause
+
+
+class TypeErrorSubclass(TypeError):
+    pass
+
+
+def test_type_error_is_wrapped_keeping_the_cause() -> None:
+    with pytest.raises(TypeError) as info:
+        Vec3d(0, RaisesFromFloat(TypeError("no float here")), 0)
+    assert type(info.value) is TypeError
+    assert str(info.value) == "argument 'y': no float here"
+    assert isinstance(info.value.__cause__, KeyError)
+
+
+def test_interpreter_conversion_text_is_wrapped() -> None:
+    with pytest.raises(TypeError) as info:
+        Vec3d(1, 2, "3")
+    assert str(info.value) == "argument 'z': must be real number, not str"
+    with pytest.raises(TypeError) as info:
+        Vec3d(1, 2, 3).x = "5"  # type: ignore[assignment]
+    assert str(info.value).startswith("argument 'value': ")
+
+
+@pytest.mark.parametrize(
+    "error",
+    [ValueError("bad value"), RuntimeError("busy"), TypeErrorSubclass("sub"), OverflowError()],
+    ids=lambda e: type(e).__name__,
+)
+def test_other_errors_pass_unchanged(error: BaseException) -> None:
+    with pytest.raises(type(error)) as info:
+        Vec3d(RaisesFromFloat(error), 0, 0)
+    assert info.value is error
+    assert isinstance(error.__cause__, KeyError)
+
+
+def test_first_failing_argument_is_reported() -> None:
+    with pytest.raises(TypeError, match=r"^argument 'y': "):
+        Vec3d(1, "y", "z")
+    with pytest.raises(OverflowError):
+        Vec3d(10**400, "y", 0)
+
+
+# ---------------------------------------------------------------------------
+# Index conversion
+
+
+@pytest.mark.parametrize(
+    ("index", "expected"),
+    [(0, 1.0), (2, 3.0), (True, 2.0), (Indexy(1), 2.0)],
+)
+def test_index_conversion(index: Any, expected: float) -> None:
+    assert v[index] == expected
+
+
+@pytest.mark.parametrize(
+    ("index", "error", "prefix"),
+    [
+        (3, IndexError, "Index out of bounds"),
+        (2**63, IndexError, "Index out of bounds"),
+        (-1, OverflowError, ""),
+        (Indexy(-1), OverflowError, ""),
+        (2**64, OverflowError, ""),
+        (1.0, TypeError, "argument 'index': "),
+        ("0", TypeError, "argument 'index': "),
+    ],
+)
+def test_index_conversion_failures(index: Any, error: type[Exception], prefix: str) -> None:
+    with pytest.raises(error) as info:
+        v[index]
+    assert type(info.value) is error
+    assert str(info.value).startswith(prefix)
+    if error is IndexError:
+        assert str(info.value) == prefix
+
+
+# ---------------------------------------------------------------------------
+# Internal fault
+
+
+def test_panic_exception() -> None:
+    collapse = getattr(getattr(lorvik, "VecList", None), "collapse", None)
+    if collapse is None:
+        pytest.skip("no operation that faults is built yet")
+    items = lorvik.VecList([Vec3d(1, 2, 3)])
+    with pytest.raises(BaseException) as info:
+        items.collapse(3)
+    panic = type(info.value)
+    assert f"{panic.__module__}.{panic.__qualname__}" == "pyo3_runtime.PanicException"
+    assert panic.__bases__ == (BaseException,)
+    assert not isinstance(info.value, Exception)
+    assert info.value.args == ("assertion failed: axis <= 2",)
+    # One class per process.
+    with pytest.raises(panic):
+        items.collapse(7)
