@@ -185,15 +185,9 @@ inline std::uint64_t canonical_bits(double v) noexcept {
 }  // namespace detail
 
 inline std::uint64_t Vec3d::hash() const noexcept {
-    std::uint8_t message[24];
     const std::uint64_t words[3] = {detail::canonical_bits(x), detail::canonical_bits(y),
                                     detail::canonical_bits(z)};
-    for (std::size_t w = 0; w < 3; ++w) {
-        for (std::size_t b = 0; b < 8; ++b) {
-            message[w * 8 + b] = static_cast<std::uint8_t>(words[w] >> (8 * b));
-        }
-    }
-    return siphash13(message, sizeof message);
+    return siphash13_words(words);
 }
 
 inline void append_repr(std::string& out, const Vec3d& v) {
