@@ -114,6 +114,7 @@ bool make_classes() noexcept {
     PyMutex_Lock(&once_lock);
     const bool ok = init_panic_exception() && define_class<tavrel::AngleDegrees>() &&
                     define_class<tavrel::AngleRadians>() && define_class<tavrel::Quat>() &&
+                    define_class<VecListValue>() && define_class<VecListIteratorValue>() &&
                     define_class<tavrel::Vec3d>() &&
                     define_class<tavrel::geometry::Plane>() &&
                     define_class<tavrel::geometry::Circle>();
@@ -125,6 +126,7 @@ int exec_top(PyObject* module) noexcept {
     const bool ok = claim_interpreter() && make_classes() &&
                     add_class<tavrel::AngleDegrees>(module) &&
                     add_class<tavrel::AngleRadians>(module) && add_class<tavrel::Quat>(module) &&
+                    add_class<VecListValue>(module) &&
                     add_class<tavrel::Vec3d>(module) && add_submodule(module);
     return ok ? 0 : -1;
 }

@@ -7,4 +7,5 @@
 #include "binding/entries.hpp"        // IWYU pragma: export
 #include "binding/errors.hpp"         // IWYU pragma: export
 #include "binding/instance.hpp"       // IWYU pragma: export
+#include "binding/sequence.hpp"       // IWYU pragma: export
 #include "classes.hpp"                // IWYU pragma: export
