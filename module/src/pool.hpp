@@ -100,10 +100,11 @@ void map_into(std::span<T> out, std::size_t grain, const Element& element) {
     for_each_chunk(out.size(), grain, body);
 }
 
-// The first element(i), i in [0, n), that no later one is better than:
-// better(a, b) says a is strictly preferable to b. Empty for n == 0. Each chunk
-// scans in ascending order and replaces its best only by a strictly better
-// value; chunk results are then folded left to right the same way.
+// The best element(i), i in [0, n), the lowest i among equally good ones;
+// better(a, b) says a is strictly preferable to b. Empty for n == 0. Each
+// chunk scans in ascending order and replaces its best only by a strictly
+// better value; chunk results are then folded left to right the same way, so
+// the result does not depend on the chunks.
 template <class T, class Element, class Better>
 std::optional<T> reduce(std::size_t n, std::size_t grain, Element&& element, Better&& better) {
     ensure();
@@ -114,19 +115,23 @@ std::optional<T> reduce(std::size_t n, std::size_t grain, Element&& element, Bet
     const std::size_t wanted = 4 * thread_count();
     const std::size_t size = std::max(grain, (n + wanted - 1) / wanted);
     const std::size_t chunks = (n + size - 1) / size;
+    auto scan = [&](std::size_t begin, std::size_t end) {
+        T best = element(begin);
+        for (std::size_t i = begin + 1; i < end; ++i) {
+            T candidate = element(i);
+            if (better(candidate, best)) {
+                best = std::move(candidate);
+            }
+        }
+        return best;
+    };
+    if (chunks == 1) {
+        return scan(0, n);
+    }
     std::vector<std::optional<T>> partial(chunks);
     auto body = [&](std::size_t first_chunk, std::size_t last_chunk) {
         for (std::size_t c = first_chunk; c < last_chunk; ++c) {
-            const std::size_t begin = c * size;
-            const std::size_t end = std::min(n, begin + size);
-            T best = element(begin);
-            for (std::size_t i = begin + 1; i < end; ++i) {
-                T candidate = element(i);
-                if (better(candidate, best)) {
-                    best = std::move(candidate);
-                }
-            }
-            partial[c].emplace(std::move(best));
+            partial[c].emplace(scan(c * size, std::min(n, (c + 1) * size)));
         }
     };
     for_each_chunk(chunks, 1, body);
