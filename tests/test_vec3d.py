@@ -517,6 +517,26 @@ def test_property_assignment() -> None:
     assert v.x == 5.0
 
 
+@pytest.mark.parametrize(
+    "assign",
+    [
+        lambda v, value: setattr(v, "y", value),
+        lambda v, value: setattr(v, "".join(["y"]), value),  # a name that is not interned
+        lambda v, value: v.__setattr__("y", value),
+        lambda v, value: object.__setattr__(v, "y", value),
+    ],
+)
+def test_every_assignment_route_reaches_the_setter(assign: Callable[[Vec3d, object], None]) -> None:
+    v = Vec3d(1, 2, 3)
+    assign(v, Three())
+    assert components(v) == (1.0, 3.0, 3.0)
+    with pytest.raises(TypeError, match=r"^argument 'value': "):
+        assign(v, "5")
+    number = WritesDuringConversion(v)
+    assign(v, number)
+    assert number.errors == [] and components(v) == (99.0, 2.0, 3.0)
+
+
 @pytest.mark.parametrize("name", ["x", "y", "z"])
 def test_components_cannot_be_deleted(name: str) -> None:
     v = Vec3d(1, 2, 3)

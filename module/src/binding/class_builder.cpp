@@ -1,5 +1,7 @@
 #include "binding/class_builder.hpp"
 
+#include <new>
+
 namespace lorvik {
 
 PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned extra_flags,
@@ -19,6 +21,37 @@ PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned ex
     type->tp_vectorcall = vectorcall;
     PyType_Modified(type);
     return type;  // kept for the life of the process
+}
+
+const PyGetSetDef* settable_properties(std::span<const PyType_Slot> slots) noexcept {
+    for (const PyType_Slot& slot : slots) {
+        if (slot.slot != Py_tp_getset) {
+            continue;
+        }
+        const auto* properties = static_cast<const PyGetSetDef*>(slot.pfunc);
+        for (const PyGetSetDef* property = properties; property->name != nullptr; ++property) {
+            if (property->set != nullptr) {
+                return properties;
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::vector<DirectSetter> direct_setters(PyTypeObject* type,
+                                         const PyGetSetDef* properties) noexcept {
+    std::vector<DirectSetter> setters;
+    try {
+        for (const PyGetSetDef* property = properties; property->name != nullptr; ++property) {
+            PyObject* descriptor = PyDict_GetItemString(type->tp_dict, property->name);
+            if (property->set != nullptr && descriptor != nullptr) {
+                setters.push_back({PyDescr_NAME(descriptor), property->set, property->closure});
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        // The properties left out take the generic path.
+    }
+    return setters;
 }
 
 bool add_to_module(PyObject* module, const char* name, PyObject* object) noexcept {

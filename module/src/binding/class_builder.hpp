@@ -4,6 +4,7 @@
 #include <Python.h>
 
 #include <initializer_list>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -25,6 +26,41 @@ struct ClassDecl {
     unsigned extra_flags = 0;
 };
 
+// Property assignment straight to the setter. The generic path (type
+// lookup, descriptor call, descriptor check) costs more than the setter itself;
+// with a final class without instance dictionary it reaches the same setter,
+// so only the cost differs. Attribute names arrive interned, like the
+// descriptors' own names, so a pointer comparison finds the property; any other
+// name (or a non-interned one) takes the generic path. The slot is set after
+// the type is made, so the class gains no __setattr__/__delattr__ entries of
+// its own: its members stay as declared, and object.__setattr__ still works.
+struct DirectSetter {
+    PyObject* name;  // the descriptor's interned name, alive with the type
+    setter set;
+    void* closure;
+};
+
+// The settable properties among `slots` (their Py_tp_getset table), or null.
+const PyGetSetDef* settable_properties(std::span<const PyType_Slot> slots) noexcept;
+
+// The setters of `properties`, keyed by the names the type's descriptors hold.
+std::vector<DirectSetter> direct_setters(PyTypeObject* type,
+                                         const PyGetSetDef* properties) noexcept;
+
+template <Bound C>
+struct DirectSetAttr {
+    static inline std::vector<DirectSetter> setters;
+
+    static int setattro(PyObject* self, PyObject* name, PyObject* value) noexcept {
+        for (const DirectSetter& entry : setters) {
+            if (entry.name == name) {
+                return entry.set(self, value, entry.closure);
+            }
+        }
+        return PyObject_GenericSetAttr(self, name, value);
+    }
+};
+
 // Makes the type object of C on first call; later calls reuse it.
 template <Bound C>
 bool make_class(const ClassDecl<C>& decl) noexcept {
@@ -33,10 +69,17 @@ bool make_class(const ClassDecl<C>& decl) noexcept {
     }
     std::vector<PyType_Slot> slots(decl.slots);
     slots.push_back({Py_tp_dealloc, reinterpret_cast<void*>(&dealloc_instance<C>)});
-    class_type<C> = create_type(concat<"builtins.", Class<C>::name>,
-                                static_cast<int>(sizeof(Instance<C>)), decl.extra_flags,
-                                std::move(slots), decl.vectorcall);
-    return class_type<C> != nullptr;
+    const PyGetSetDef* properties = settable_properties(slots);
+    PyTypeObject* type =
+        create_type(concat<"builtins.", Class<C>::name>, static_cast<int>(sizeof(Instance<C>)),
+                    decl.extra_flags, std::move(slots), decl.vectorcall);
+    if (type != nullptr && properties != nullptr) {
+        DirectSetAttr<C>::setters = direct_setters(type, properties);
+        type->tp_setattro = &DirectSetAttr<C>::setattro;
+        PyType_Modified(type);
+    }
+    class_type<C> = type;
+    return type != nullptr;
 }
 
 // Each class file defines define_class<C>() with its declaration.
