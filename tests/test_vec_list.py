@@ -311,6 +311,39 @@ def test_empty_results() -> None:
         assert type(result) is VecList and len(result) == 0
 
 
+class Meddler:
+    """Converts to a number, trying to change the list meanwhile."""
+
+    def __init__(self, list_: VecList, meddle: Callable[[VecList], object]) -> None:
+        self.list, self.meddle, self.errors = list_, meddle, list[str]()
+
+    def attempt(self) -> None:
+        try:
+            self.meddle(self.list)
+        except RuntimeError as error:
+            self.errors.append(str(error))
+
+    def __float__(self) -> float:
+        self.attempt()
+        return 2.0
+
+    def __index__(self) -> int:
+        self.attempt()
+        return 1
+
+
+@pytest.mark.parametrize(
+    "call",
+    [lambda v, m: v * m, lambda v, m: m * v, lambda v, m: v / m, lambda v, m: v.collapse(m),
+     lambda v, m: v.minimum_distance_to(Vec3d(0, 0, 0), m), lambda v, m: v[m]],
+)
+def test_conversions_cannot_change_the_list(call: Callable[[VecList, Meddler], object]) -> None:
+    v = VecList([Vec3d(1, 2, 3), Vec3d(4, 5, 6)])
+    meddler = Meddler(v, lambda w: w.append(Vec3d(0, 0, 0)))
+    call(v, meddler)
+    assert meddler.errors == ["Already borrowed"] and len(v) == 2
+
+
 def test_augmented_assignment_rebinds() -> None:
     v = VecList([Vec3d(1, 2, 3)])
     original = v
