@@ -358,14 +358,27 @@ private:
 
     template <auto Get>
     static PyObject* get_property(PyObject* self, void*) noexcept {
+        using Value = std::remove_cvref_t<std::invoke_result_t<decltype(Get), const C&>>;
+#ifdef Py_GIL_DISABLED
         Borrow<C, Access::shared> borrow;
         if (!borrow.acquire(self)) {
             return nullptr;
         }
-        return guarded<PyObject*>(nullptr, [&] {
-            using Value = std::remove_cvref_t<std::invoke_result_t<decltype(Get), const C&>>;
-            return to_python(Value(std::invoke(Get, borrow.get())));
-        });
+        return guarded<PyObject*>(
+            nullptr, [&] { return to_python(Value(std::invoke(Get, borrow.get()))); });
+#else
+        // With the interpreter lock no other code runs while the field is
+        // copied and its object made (no Python code, no other thread), so
+        // checking that a shared borrow would be granted stands in for taking
+        // and releasing one.
+        const Instance<C>* instance = instance_of<C>(self);
+        if (!instance->borrow.shareable()) {
+            set_borrow_error(false);
+            return nullptr;
+        }
+        return guarded<PyObject*>(
+            nullptr, [&] { return to_python(Value(std::invoke(Get, instance->value))); });
+#endif
     }
 
     template <class T>

@@ -68,6 +68,11 @@ public:
 
     void release_exclusive() noexcept { count_.store(0, std::memory_order_release); }
 
+    // Whether try_shared() would succeed now.
+    [[nodiscard]] bool shareable() const noexcept {
+        return count_.load(std::memory_order_relaxed) < exclusive - 1;
+    }
+
     [[nodiscard]] std::uint64_t value() const noexcept {
         return count_.load(std::memory_order_relaxed);
     }
