@@ -269,7 +269,7 @@ struct Bind {
             set_not_an_instance(self, class_name.data, nullptr);
             return -1;
         }
-        Borrow<C, Access::shared> borrow;
+        ReadBorrow<C> borrow;
         if (!borrow.acquire(self)) {
             return -1;
         }
@@ -358,27 +358,14 @@ private:
 
     template <auto Get>
     static PyObject* get_property(PyObject* self, void*) noexcept {
-        using Value = std::remove_cvref_t<std::invoke_result_t<decltype(Get), const C&>>;
-#ifdef Py_GIL_DISABLED
-        Borrow<C, Access::shared> borrow;
+        ReadBorrow<C> borrow;
         if (!borrow.acquire(self)) {
             return nullptr;
         }
-        return guarded<PyObject*>(
-            nullptr, [&] { return to_python(Value(std::invoke(Get, borrow.get()))); });
-#else
-        // With the interpreter lock no other code runs while the field is
-        // copied and its object made (no Python code, no other thread), so
-        // checking that a shared borrow would be granted stands in for taking
-        // and releasing one.
-        const Instance<C>* instance = instance_of<C>(self);
-        if (!instance->borrow.shareable()) {
-            set_borrow_error(false);
-            return nullptr;
-        }
-        return guarded<PyObject*>(
-            nullptr, [&] { return to_python(Value(std::invoke(Get, instance->value))); });
-#endif
+        return guarded<PyObject*>(nullptr, [&] {
+            using Value = std::remove_cvref_t<std::invoke_result_t<decltype(Get), const C&>>;
+            return to_python(Value(std::invoke(Get, borrow.get())));
+        });
     }
 
     template <class T>
@@ -449,12 +436,12 @@ private:
             if (!is_instance<C>(self) || !is_instance<C>(other)) {
                 return not_implemented();
             }
-            Borrow<C, Access::shared> left;
+            ReadBorrow<C> left;
             if (!left.acquire(self)) {
                 PyErr_Clear();
                 return not_implemented();
             }
-            Borrow<C, Access::shared> right;
+            ReadBorrow<C> right;
             if (!right.acquire(other)) {
                 if constexpr (OnConflict == OtherBorrow::raises) {
                     return nullptr;

@@ -233,4 +233,33 @@ private:
     Instance<T>* self_ = nullptr;
 };
 
+// A shared borrow for code that only reads the value and runs no Python code
+// (and keeps the interpreter lock) until it is done: getters, hash,
+// comparisons. With the interpreter lock nothing can take an exclusive borrow
+// meanwhile, so checking that a shared borrow would be granted is enough and
+// the counter is left alone; without the lock the borrow is taken.
+#ifdef Py_GIL_DISABLED
+template <class T>
+using ReadBorrow = Borrow<T, Access::shared>;
+#else
+template <class T>
+class ReadBorrow {
+public:
+    // Sets RuntimeError and returns false when a shared borrow would be refused.
+    [[nodiscard]] bool acquire(PyObject* object) noexcept {
+        self_ = instance_of<T>(object);
+        if (!self_->borrow.shareable()) {
+            set_borrow_error(false);
+            return false;
+        }
+        return true;
+    }
+
+    [[nodiscard]] const T& get() const noexcept { return self_->value; }
+
+private:
+    const Instance<T>* self_ = nullptr;
+};
+#endif
+
 }  // namespace lorvik
