@@ -2,10 +2,12 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
@@ -34,7 +36,8 @@ std::optional<std::size_t> requested_threads() noexcept {
     if (error != std::errc{} || end != last || text == last || value == 0) {
         return std::nullopt;
     }
-    return value;
+    // The library counts threads in an int.
+    return std::min<std::size_t>(value, std::numeric_limits<int>::max());
 }
 
 std::size_t available_processors() noexcept {
