@@ -2,6 +2,7 @@
 # make test   builds everything and runs every test suite, the type checks
 #             and the C++ consumer example
 # make bench  runs the benchmarks against numpy, scipy and PyGLM
+# make leakcheck, make sanitize: the long leak check and the ASan/UBSan run
 SHELL := bash
 .SHELLFLAGS := -euo pipefail -c
 
@@ -13,7 +14,7 @@ BUILD_DEPS := scikit-build-core>=0.10 cmake>=3.24 ninja tbb-devel==2023.2.0
 CMAKE   := $(BIN)/cmake
 SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/lorvik/*)
 
-.PHONY: all demo test test-core test-python test-cpp-consumer typecheck bench sanitize format build clean
+.PHONY: all demo test test-core test-python test-cpp-consumer typecheck bench sanitize leakcheck format build clean
 
 all: build
 
@@ -61,6 +62,11 @@ demo: build
 
 bench: build
 	$(PY) bench/run.py
+
+# Every entry point a million times per call shape, failing calls included,
+# with the memory growth per call (about half an hour).
+leakcheck: build
+	$(PY) tools/leakcheck.py
 
 # AddressSanitizer + UndefinedBehaviorSanitizer build of the core tests and the
 # module, running both suites. The interpreter itself is not instrumented, so
