@@ -345,14 +345,20 @@ def make_call(
     if entry.kind == "property":
         descriptor = vars(owner)[name]
         new_value = value(name)
+        # A name built at run time is not the interned one the class holds.
+        attribute = name if rng.random() < 0.7 else "".join(list(name))
+        if rng.random() < 0.05:
+            attribute = "bogus"  # not an attribute at all: AttributeError
         action = rng.randrange(3)
         if action == 0:
-            return (lambda: descriptor.__get__(receiver)) if foreign else (lambda: getattr(receiver, name)), used
+            return (lambda: descriptor.__get__(receiver)) if foreign else (lambda: getattr(receiver, attribute)), used
         if action == 1:
             if foreign:
                 return lambda: descriptor.__set__(receiver, new_value), [new_value]
-            return lambda: setattr(receiver, name, new_value), [new_value]
-        return (lambda: descriptor.__delete__(receiver)) if foreign else (lambda: delattr(receiver, name)), used
+            return lambda: setattr(receiver, attribute, new_value), [new_value]
+        if foreign:
+            return lambda: descriptor.__delete__(receiver), used
+        return lambda: delattr(receiver, attribute), used
     if foreign or rng.random() < 0.2:
         # Through the class: the receiver is one more argument.
         return lambda: getattr(owner, name)(receiver, *args, **keywords), used

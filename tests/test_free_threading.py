@@ -1,0 +1,115 @@
+"""Stress under an interpreter without the global lock (a free-threaded
+CPython build); skipped elsewhere.
+
+Without the lock, threads really run inside the same call at once, and the
+borrow counters are the only guard: concurrent setters and readers of one
+Vec3d, Quat or VecList must see only the borrow refusals (RuntimeError
+"Already borrowed" / "Already mutably borrowed", or for == and != the
+internal fault whose text begins "Already mutably borrowed"), never a torn or
+half-rotated value, and shared readers must never refuse each other.
+"""
+
+from __future__ import annotations
+
+import sys
+import sysconfig
+import threading
+from typing import Any
+
+import pytest
+
+import thread_workload
+from thread_workload import N_BASE, Vec3d, VecList
+
+pytestmark = pytest.mark.skipif(
+    sysconfig.get_config_var("Py_GIL_DISABLED") != 1, reason="needs a free-threaded interpreter"
+)
+
+THREADS = 8
+TIMEOUT = 600.0
+
+
+def test_the_module_keeps_the_lock_off() -> None:
+    # An extension that does not declare Py_MOD_GIL_NOT_USED turns the lock
+    # back on when imported.
+    assert not sys._is_gil_enabled()
+
+
+@pytest.mark.parametrize("seed", range(4))
+def test_threads_sharing_objects(seed: int) -> None:
+    shared = thread_workload.run(threads=THREADS, count=20_000, seed=seed, timeout=TIMEOUT)
+    assert sum(shared.done.values()) > 0
+
+
+def run_all(target: Any, count: int) -> list[BaseException]:
+    """Runs target(count) on THREADS threads started together; their errors."""
+    errors: list[BaseException] = []
+    start = threading.Barrier(THREADS)
+
+    def body() -> None:
+        start.wait()
+        try:
+            target(count)
+        except BaseException as error:
+            errors.append(error)
+
+    threads = [threading.Thread(target=body, daemon=True) for _ in range(THREADS)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join(TIMEOUT)
+        assert not thread.is_alive(), "a thread hangs"
+    return errors
+
+
+def test_readers_never_refuse_each_other() -> None:
+    v = Vec3d(1.0, 2.0, 3.0)
+    items = VecList([Vec3d(i, 1.0, 2.0) for i in range(N_BASE)])
+    expected = [e.magnitude() for e in items]
+
+    def read(count: int) -> None:
+        for _ in range(count):
+            assert v.to_array() == [1.0, 2.0, 3.0]
+            assert v.x == 1.0 and v == v and hash(v) == hash(Vec3d(1.0, 2.0, 3.0))
+            assert items.magnitude() == expected
+            assert len(items) == N_BASE and items[5].x == 5.0
+            VecList.empty().extend(items)
+
+    assert run_all(read, 2_000) == []
+
+
+def test_setters_and_readers_of_one_vector() -> None:
+    v = Vec3d(0.0, 0.0, 0.0)
+    values = thread_workload.VALUES
+    refused: list[int] = []
+
+    def hammer(count: int) -> None:
+        local = 0
+        for i in range(count):
+            try:
+                if i % 2:
+                    setattr(v, "xyz"[i % 3], values[i % len(values)])
+                else:
+                    thread_workload.check_components(v.to_array(), "to_array")
+                    thread_workload.check_components([v[i % 3]], "item")
+            except RuntimeError as error:
+                assert str(error) in thread_workload.BORROW_TEXTS
+                local += 1
+        refused.append(local)
+
+    assert run_all(hammer, 50_000) == []
+
+
+def test_concurrent_bulk_calls_on_the_pool() -> None:
+    """Several threads enter the worker pool at once, on shared and own lists."""
+    shared = VecList([Vec3d(0.5 * i, -i, 3.0) for i in range(20_000)])
+    expected = [e.magnitude() for e in shared]
+
+    def bulk(count: int) -> None:
+        own = VecList([Vec3d(i, 2.0, -1.0) for i in range(5_000)])
+        own_expected = [e.distance_to(Vec3d(1, 1, 1)) for e in own]
+        for _ in range(count):
+            assert shared.magnitude() == expected
+            assert own.distance_to(Vec3d(1, 1, 1)) == own_expected
+
+    assert run_all(bulk, 50) == []
