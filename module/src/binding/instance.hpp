@@ -115,12 +115,17 @@ template <Bound T>
 // allocator both ways is a good part of a small call's cost (the interpreter
 // keeps such lists for its floats and tuples for the same reason). Only with
 // the interpreter lock, which serialises every use; without it, each call
-// goes to the allocator.
+// goes to the allocator. AddressSanitizer builds skip it too, so that a use of
+// a freed instance meets freed memory instead of a recycled object.
+#if !defined(Py_GIL_DISABLED) && !defined(__SANITIZE_ADDRESS__)
+#define LORVIK_FREE_LIST 1
+#endif
+
 template <class T>
 class FreeList {
 public:
     [[nodiscard]] static void* pop() noexcept {
-#ifndef Py_GIL_DISABLED
+#ifdef LORVIK_FREE_LIST
         if (count_ > 0) {
             return items_[--count_];
         }
@@ -130,7 +135,7 @@ public:
 
     // False when the list is full; the caller frees the memory then.
     [[nodiscard]] static bool push(void* memory) noexcept {
-#ifndef Py_GIL_DISABLED
+#ifdef LORVIK_FREE_LIST
         if (count_ < capacity) {
             items_[count_++] = memory;
             return true;
