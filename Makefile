@@ -64,7 +64,7 @@ bench: build
 	$(PY) bench/run.py
 
 # Every entry point a million times per call shape, failing calls included,
-# with the memory growth per call (about half an hour).
+# with the memory growth per call (about a quarter of an hour).
 leakcheck: build
 	$(PY) tools/leakcheck.py
 
