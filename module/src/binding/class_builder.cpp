@@ -8,7 +8,8 @@ PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned ex
                           std::vector<PyType_Slot> slots, vectorcallfunc vectorcall) noexcept {
     slots.push_back({0, nullptr});
     PyType_Spec spec{qualified_name, basicsize, 0,
-                     Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | extra_flags, slots.data()};
+                     static_cast<unsigned int>(Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | extra_flags),
+                     slots.data()};
     PyObject* object = PyType_FromSpec(&spec);
     if (object == nullptr) {
         return nullptr;
