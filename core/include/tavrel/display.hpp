@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -125,6 +126,21 @@ inline void append_fixed(std::string& out, double v, int precision) {
         std::to_chars(first, first + bound, v, std::chars_format::fixed, precision);
     (void)ec;  // cannot fail: the bound above covers every finite double
     out.resize(start + static_cast<std::size_t>(end - first));
+}
+
+// Appends "Name(a, b, ...)" with each value in the decimal display: the text
+// form shared by the vector and quaternion types.
+inline void append_call_form(std::string& out, std::string_view name,
+                             std::initializer_list<double> values) {
+    out += name;
+    out += '(';
+    const char* separator = "";
+    for (const double value : values) {
+        out += separator;
+        append_double(out, value);
+        separator = ", ";
+    }
+    out += ')';
 }
 
 }  // namespace tavrel

@@ -106,15 +106,7 @@ inline Quat Vec3d::to_quat() const noexcept {
 }
 
 inline void append_repr(std::string& out, const Quat& q) {
-    out += "Quat(";
-    append_double(out, q.w);
-    out += ", ";
-    append_double(out, q.i);
-    out += ", ";
-    append_double(out, q.j);
-    out += ", ";
-    append_double(out, q.k);
-    out += ')';
+    append_call_form(out, "Quat", {q.w, q.i, q.j, q.k});
 }
 
 inline std::string to_string(const Quat& q) {

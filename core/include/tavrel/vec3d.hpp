@@ -191,13 +191,7 @@ inline std::uint64_t Vec3d::hash() const noexcept {
 }
 
 inline void append_repr(std::string& out, const Vec3d& v) {
-    out += "Vec3d(";
-    append_double(out, v.x);
-    out += ", ";
-    append_double(out, v.y);
-    out += ", ";
-    append_double(out, v.z);
-    out += ')';
+    append_call_form(out, "Vec3d", {v.x, v.y, v.z});
 }
 
 inline std::string to_string(const Vec3d& v) {
