@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <compare>
+#include <concepts>
 #include <string>
 
 #include "tavrel/display.hpp"
@@ -111,45 +112,36 @@ inline AngleRadians Vec3d::angle_to(const Vec3d& other) const noexcept {
 inline constexpr std::string_view radians_suffix = " radians";
 inline constexpr std::string_view degrees_suffix = "\xc2\xb0";  // U+00B0 in UTF-8
 
-inline void append_repr(std::string& out, AngleRadians a) {
+template <class Angle>
+concept AngleType = std::same_as<Angle, AngleRadians> || std::same_as<Angle, AngleDegrees>;
+
+namespace detail {
+template <AngleType Angle>
+inline constexpr std::string_view unit_suffix =
+    std::same_as<Angle, AngleRadians> ? radians_suffix : degrees_suffix;
+}  // namespace detail
+
+template <AngleType Angle>
+void append_repr(std::string& out, Angle a) {
     append_double(out, a.angle);
-    out += radians_suffix;
+    out += detail::unit_suffix<Angle>;
 }
 
-inline void append_repr(std::string& out, AngleRadians a, int precision) {
+template <AngleType Angle>
+void append_repr(std::string& out, Angle a, int precision) {
     append_fixed(out, a.angle, precision);
-    out += radians_suffix;
+    out += detail::unit_suffix<Angle>;
 }
 
-inline void append_repr(std::string& out, AngleDegrees a) {
-    append_double(out, a.angle);
-    out += degrees_suffix;
-}
-
-inline void append_repr(std::string& out, AngleDegrees a, int precision) {
-    append_fixed(out, a.angle, precision);
-    out += degrees_suffix;
-}
-
-inline std::string to_string(AngleRadians a) {
+template <AngleType Angle>
+std::string to_string(Angle a) {
     std::string out;
     append_repr(out, a);
     return out;
 }
 
-inline std::string to_string(AngleRadians a, int precision) {
-    std::string out;
-    append_repr(out, a, precision);
-    return out;
-}
-
-inline std::string to_string(AngleDegrees a) {
-    std::string out;
-    append_repr(out, a);
-    return out;
-}
-
-inline std::string to_string(AngleDegrees a, int precision) {
+template <AngleType Angle>
+std::string to_string(Angle a, int precision) {
     std::string out;
     append_repr(out, a, precision);
     return out;
