@@ -4,9 +4,9 @@ CPython build); skipped elsewhere.
 Without the lock, threads really run inside the same call at once, and the
 borrow counters are the only guard: concurrent setters and readers of one
 Vec3d, Quat or VecList must see only the borrow refusals (RuntimeError
-"Already borrowed" / "Already mutably borrowed", or for == and != the
-internal fault whose text begins "Already mutably borrowed"), never a torn or
-half-rotated value, and shared readers must never refuse each other.
+"Already borrowed" / "Already mutably borrowed", the right operand of == and
+!= included), never a torn or half-rotated value, and shared readers must
+never refuse each other.
 """
 
 from __future__ import annotations
@@ -80,6 +80,7 @@ def test_readers_never_refuse_each_other() -> None:
 
 def test_setters_and_readers_of_one_vector() -> None:
     v = Vec3d(0.0, 0.0, 0.0)
+    far = Vec3d(1e300, 1e300, 1e300)
     values = thread_workload.VALUES
     refused: list[int] = []
 
@@ -92,6 +93,8 @@ def test_setters_and_readers_of_one_vector() -> None:
                 else:
                     thread_workload.check_components(v.to_array(), "to_array")
                     thread_workload.check_components([v[i % 3]], "item")
+                    # Either operand may be refused; never an internal fault.
+                    assert not (far == v) and (v != far)
             except RuntimeError as error:
                 assert str(error) in thread_workload.BORROW_TEXTS
                 local += 1
