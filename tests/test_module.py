@@ -132,8 +132,26 @@ def test_instances_have_no_dict_or_weakref_and_no_gc() -> None:
     assert not gc.is_tracked(v)
     with pytest.raises(TypeError):
         weakref.ref(v)
-    with pytest.raises(AttributeError):
-        v.w = 1  # type: ignore[attr-defined]
+
+
+@pytest.mark.parametrize("assign", [True, False], ids=["set", "delete"])
+@pytest.mark.parametrize(
+    "make", [lambda: Vec3d(1, 2, 3), lambda: lorvik.Quat(1, 0, 0, 0), lambda: lorvik.AngleRadians(1)]
+)
+def test_unknown_attribute_text_is_the_interpreters(make: Callable[[], Any], assign: bool) -> None:
+    # Classes with settable properties take a faster attribute-setting path;
+    # the error for a name they lack reads as for any class without __dict__.
+    receiver = make()
+    with pytest.raises(AttributeError) as caught:
+        if assign:
+            receiver.w2 = 1
+        else:
+            del receiver.w2
+    name = type(receiver).__module__ + "." + type(receiver).__name__
+    assert str(caught.value) == (
+        f"'{name}' object has no attribute 'w2' and no __dict__ for setting new attributes"
+    )
+    assert caught.value.name == "w2" and caught.value.obj is receiver
 
 
 @pytest.mark.parametrize(

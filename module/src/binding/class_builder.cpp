@@ -7,9 +7,10 @@ namespace lorvik {
 PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned extra_flags,
                           std::vector<PyType_Slot> slots, vectorcallfunc vectorcall) noexcept {
     slots.push_back({0, nullptr});
-    PyType_Spec spec{qualified_name, basicsize, 0,
-                     static_cast<unsigned int>(Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | extra_flags),
-                     slots.data()};
+    PyType_Spec spec{
+        qualified_name, basicsize, 0,
+        static_cast<unsigned int>(Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | extra_flags),
+        slots.data()};
     PyObject* object = PyType_FromSpec(&spec);
     if (object == nullptr) {
         return nullptr;
@@ -53,6 +54,31 @@ std::vector<DirectSetter> direct_setters(PyTypeObject* type,
         // The properties left out take the generic path.
     }
     return setters;
+}
+
+int generic_setattr(PyObject* self, PyObject* name, PyObject* value) noexcept {
+    const int result = PyObject_GenericSetAttr(self, name, value);
+    if (result == 0 || !PyErr_ExceptionMatches(PyExc_AttributeError) || !PyUnicode_Check(name)) {
+        return result;
+    }
+    PyObject* descriptor = _PyType_LookupRef(Py_TYPE(self), name);
+    if (descriptor != nullptr) {
+        Py_DECREF(descriptor);
+        return result;
+    }
+    // Keep the raised error (it carries `name` and `obj` for the interpreter's
+    // suggestions); only its text changes.
+    PyObject* error = PyErr_GetRaisedException();
+    PyObject* args = Py_BuildValue(
+        "(N)", PyUnicode_FromFormat("'%.100s' object has no attribute '%U' and no __dict__ for "
+                                    "setting new attributes",
+                                    Py_TYPE(self)->tp_name, name));
+    if (args == nullptr || PyObject_SetAttrString(error, "args", args) < 0) {
+        PyErr_Clear();  // the interpreter's shorter text stands
+    }
+    Py_XDECREF(args);
+    PyErr_SetRaisedException(error);
+    return result;
 }
 
 bool add_to_module(PyObject* module, const char* name, PyObject* object) noexcept {

@@ -47,6 +47,11 @@ const PyGetSetDef* settable_properties(std::span<const PyType_Slot> slots) noexc
 std::vector<DirectSetter> direct_setters(PyTypeObject* type,
                                          const PyGetSetDef* properties) noexcept;
 
+// PyObject_GenericSetAttr, with the text a class without its own
+// attribute-setting slot gives for a name it does not have: the interpreter
+// words it more briefly once the slot is replaced.
+int generic_setattr(PyObject* self, PyObject* name, PyObject* value) noexcept;
+
 template <Bound C>
 struct DirectSetAttr {
     static inline std::vector<DirectSetter> setters;
@@ -57,7 +62,7 @@ struct DirectSetAttr {
                 return entry.set(self, value, entry.closure);
             }
         }
-        return PyObject_GenericSetAttr(self, name, value);
+        return generic_setattr(self, name, value);
     }
 };
 
