@@ -336,6 +336,19 @@ def test_type_error_is_wrapped_keeping_the_cause() -> None:
     assert type(info.value) is TypeError
     assert str(info.value) == "argument 'y': no float here"
     assert isinstance(info.value.__cause__, KeyError)
+    assert info.value.__suppress_context__
+
+
+def test_wrapped_type_error_keeps_the_context() -> None:
+    handled = KeyError("being handled")
+    try:
+        raise handled
+    except KeyError:
+        with pytest.raises(TypeError) as info:
+            Vec3d(0, 0, "z")  # type: ignore[arg-type]
+    assert str(info.value) == "argument 'z': must be real number, not str"
+    assert info.value.__context__ is handled
+    assert info.value.__cause__ is None and not info.value.__suppress_context__
 
 
 def test_interpreter_conversion_text_is_wrapped() -> None:

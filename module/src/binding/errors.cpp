@@ -5,7 +5,9 @@ namespace {
 PyObject* panic_type = nullptr;
 }
 
-PyObject* panic_exception_type() noexcept { return panic_type; }
+PyObject* panic_exception_type() noexcept {
+    return panic_type;
+}
 
 bool init_panic_exception() noexcept {
     if (panic_type != nullptr) {
@@ -23,8 +25,7 @@ PyObject* qualified_type_name(PyObject* object) noexcept {
     return PyType_GetQualName(Py_TYPE(object));
 }
 
-void set_not_an_instance(PyObject* object, const char* class_name,
-                         const char* argument) noexcept {
+void set_not_an_instance(PyObject* object, const char* class_name, const char* argument) noexcept {
     if (object == Py_None) {
         if (argument != nullptr) {
             PyErr_Format(PyExc_TypeError, "argument '%s': 'None' is not an instance of '%s'",
@@ -50,7 +51,8 @@ void set_not_an_instance(PyObject* object, const char* class_name,
 
 void wrap_argument_error(const char* argument) noexcept {
     PyObject* raised = PyErr_GetRaisedException();
-    if (raised == nullptr || !Py_IS_TYPE(raised, reinterpret_cast<PyTypeObject*>(PyExc_TypeError))) {
+    if (raised == nullptr ||
+        !Py_IS_TYPE(raised, reinterpret_cast<PyTypeObject*>(PyExc_TypeError))) {
         PyErr_SetRaisedException(raised);
         return;
     }
@@ -67,7 +69,12 @@ void wrap_argument_error(const char* argument) noexcept {
         Py_DECREF(raised);
         return;  // the failure to build the new error is reported instead
     }
+    // The new error stands where the old one was raised: same cause, same
+    // context (the error being handled then), same choice of which one to show.
     PyException_SetCause(wrapped, PyException_GetCause(raised));
+    PyException_SetContext(wrapped, PyException_GetContext(raised));
+    reinterpret_cast<PyBaseExceptionObject*>(wrapped)->suppress_context =
+        reinterpret_cast<PyBaseExceptionObject*>(raised)->suppress_context;
     Py_DECREF(raised);
     PyErr_SetRaisedException(wrapped);
 }
