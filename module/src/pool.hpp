@@ -85,19 +85,35 @@ LORVIK_VECTOR_CLONES void map_range(T* slots, std::size_t begin, std::size_t end
 
 }  // namespace detail
 
+// Numeric maps cut the range only at multiples of this many elements, whatever
+// the thread count. A vectorised loop computes most elements in its vector
+// body and the last few of a chunk in a scalar remainder, and the two may
+// order the operands of an addition differently, which decides which NaN a
+// result carries where two NaNs meet. With cuts that do not move, every
+// element is computed by the same instructions on every pool. (A multiple of
+// any vector width; 256 elements of 24 bytes also keep each cut at the
+// alignment of the array's start.)
+inline constexpr std::size_t map_block = 256;
+
 // out[i] = element(i) for every slot of `out`.
 template <class T, class Element>
 void map_into(std::span<T> out, std::size_t grain, const Element& element) {
-    auto body = [&](std::size_t begin, std::size_t end) {
-        if constexpr (std::is_trivially_copyable_v<T>) {
-            detail::map_range(out.data(), begin, end, element);
-        } else {
+    if constexpr (std::is_trivially_copyable_v<T>) {
+        const std::size_t n = out.size();
+        auto body = [&](std::size_t first_block, std::size_t end_block) {
+            detail::map_range(out.data(), first_block * map_block,
+                              std::min(n, end_block * map_block), element);
+        };
+        for_each_chunk((n + map_block - 1) / map_block, std::max<std::size_t>(1, grain / map_block),
+                       body);
+    } else {
+        auto body = [&](std::size_t begin, std::size_t end) {
             for (std::size_t i = begin; i < end; ++i) {
                 out[i] = element(i);
             }
-        }
-    };
-    for_each_chunk(out.size(), grain, body);
+        };
+        for_each_chunk(out.size(), grain, body);
+    }
 }
 
 // The best element(i), i in [0, n), the lowest i among equally good ones;

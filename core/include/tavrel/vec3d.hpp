@@ -37,6 +37,24 @@ constexpr double flip_sign(double v) noexcept {
     return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) ^ 0x8000000000000000ULL);
 }
 
+// Which NaN an arithmetic step yields where two NaNs meet, made independent of
+// the compiler: IEEE 754 leaves the choice open, x86 keeps its first operand's
+// (quieted), and a compiler may swap the operands of a commutative step. The
+// helpers below give the NaN of the written order with the first operand
+// winning.
+constexpr bool is_nan(double v) noexcept {
+    return v != v;  // NOLINT(misc-redundant-expression): true only for NaN
+}
+
+constexpr double quiet(double nan) noexcept {
+    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(nan) | 0x0008000000000000ULL);
+}
+
+// a - b where a NaN is involved.
+constexpr double nan_difference(double a, double b) noexcept {
+    return is_nan(a) ? quiet(a) : is_nan(b) ? quiet(b) : a - b;
+}
+
 }  // namespace detail
 
 struct Vec3d {
@@ -83,11 +101,24 @@ struct Vec3d {
 
     bool is_unit() const noexcept { return std::fabs(magnitude() - 1.0) < epsilon; }
 
+    // A NaN result is always the one the written order meets first (see
+    // detail::nan_difference): minimum_distance_to ranks NaN keys by their
+    // sign, so the choice must not depend on how the loop was compiled.
     constexpr double distance_squared(const Vec3d& o) const noexcept {
         const double dx = x - o.x;
         const double dy = y - o.y;
         const double dz = z - o.z;
-        return (dx * dx + dy * dy) + dz * dz;
+        const double q = (dx * dx + dy * dy) + dz * dz;
+        if (!detail::is_nan(q)) {
+            return q;
+        }
+        // A square is NaN exactly when its difference is, and sums of squares
+        // make no NaN of their own: the first NaN difference is the result.
+        const double ndx = detail::nan_difference(x, o.x);
+        const double ndy = detail::nan_difference(y, o.y);
+        return detail::is_nan(ndx)   ? ndx
+               : detail::is_nan(ndy) ? ndy
+                                     : detail::nan_difference(z, o.z);
     }
 
     double distance_to(const Vec3d& o) const noexcept { return std::sqrt(distance_squared(o)); }
