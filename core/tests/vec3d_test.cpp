@@ -262,5 +262,18 @@ TEST(Vec3d, TextForm) {
     EXPECT_EQ(out, "[Vec3d(1000000000000000000000, -inf, 0.0000001)");
 }
 
+TEST(Vec3d, DistanceSquaredKeepsTheFirstNaNItMeets) {
+    const double negative_nan = from_bits(0xfff8000000000000ULL);
+    const double signalling = from_bits(0xfff0000000000001ULL);
+    const Vec3d origin{0, 0, 0};
+    // The first NaN difference decides, whatever the compiler did with the sums.
+    EXPECT_EQ(bits(Vec3d(negative_nan, nan, nan).distance_squared(origin)), 0xfff8000000000000ULL);
+    EXPECT_EQ(bits(Vec3d(nan, negative_nan, 0).distance_squared(origin)), 0x7ff8000000000000ULL);
+    EXPECT_EQ(bits(Vec3d(1, signalling, nan).distance_squared(origin)), 0xfff8000000000001ULL);
+    // Within one difference the left operand wins; inf - inf makes the default NaN.
+    EXPECT_EQ(bits(Vec3d(1, 2, nan).distance_squared({3, 4, negative_nan})), 0x7ff8000000000000ULL);
+    EXPECT_EQ(bits(Vec3d(inf, nan, 0).distance_squared({inf, 0, 0})), bits(inf - inf));
+}
+
 }  // namespace
 }  // namespace tavrel
