@@ -401,6 +401,9 @@ def vec3d_cases() -> Iterator[Case]:
     yield dunder(m + "__repr__", "foreign", lambda: Vec3d.__repr__(1.0), raises=TypeError)
     yield dunder(m + "__hash__", "hash", lambda: hash(v), v)
     yield dunder(m + "__hash__", "hash of NaN", lambda: hash(nan), nan)
+    # Setting goes through the class's own setter slot, which also answers for names it lacks.
+    yield dunder(m + "x", "set a name it lacks", lambda: setattr(v, "w2", 1.0), v, raises=AttributeError, match="no __dict__")
+    yield dunder(m + "x", "delete a name it lacks", lambda: delattr(v, "w2"), v, raises=AttributeError, match="no __dict__")
     yield dunder(m + "__hash__", "foreign", lambda: Vec3d.__hash__(1.0), raises=TypeError)
     yield dunder(m + "__eq__", "equal", lambda: v == w, v, w)
     yield dunder(m + "__eq__", "NaN", lambda: nan == nan, nan)
