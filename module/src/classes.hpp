@@ -17,13 +17,13 @@ struct Circle;
 
 namespace lorvik {
 
-class VecListValue;          // vec_list.hpp
+class VecListValue;           // vec_list.hpp
 struct VecListIteratorValue;  // vec_list.hpp
 
-#define LORVIK_CLASS(TYPE, NAME)                   \
-    template <>                                    \
-    struct Class<TYPE> {                           \
-        static constexpr FixedString name{NAME};   \
+#define LORVIK_CLASS(TYPE, NAME)                 \
+    template <>                                  \
+    struct Class<TYPE> {                         \
+        static constexpr FixedString name{NAME}; \
     };
 
 LORVIK_CLASS(tavrel::Vec3d, "Vec3d")

@@ -33,8 +33,8 @@ PyModuleDef_Slot geometry_slots[] = {
 };
 
 PyModuleDef geometry_definition = {
-    PyModuleDef_HEAD_INIT, "lorvik.geometry", "", 0, nullptr, geometry_slots, nullptr, nullptr,
-    nullptr,
+    PyModuleDef_HEAD_INIT, "lorvik.geometry", "",      0,       nullptr,
+    geometry_slots,        nullptr,           nullptr, nullptr,
 };
 
 // The classes and the submodule are made once per process and shared by every
@@ -115,8 +115,7 @@ bool make_classes() noexcept {
     const bool ok = init_panic_exception() && define_class<tavrel::AngleDegrees>() &&
                     define_class<tavrel::AngleRadians>() && define_class<tavrel::Quat>() &&
                     define_class<VecListValue>() && define_class<VecListIteratorValue>() &&
-                    define_class<tavrel::Vec3d>() &&
-                    define_class<tavrel::geometry::Plane>() &&
+                    define_class<tavrel::Vec3d>() && define_class<tavrel::geometry::Plane>() &&
                     define_class<tavrel::geometry::Circle>();
     PyMutex_Unlock(&once_lock);
     return ok;
@@ -126,8 +125,8 @@ int exec_top(PyObject* module) noexcept {
     const bool ok = claim_interpreter() && make_classes() &&
                     add_class<tavrel::AngleDegrees>(module) &&
                     add_class<tavrel::AngleRadians>(module) && add_class<tavrel::Quat>(module) &&
-                    add_class<VecListValue>(module) &&
-                    add_class<tavrel::Vec3d>(module) && add_submodule(module);
+                    add_class<VecListValue>(module) && add_class<tavrel::Vec3d>(module) &&
+                    add_submodule(module);
     return ok ? 0 : -1;
 }
 
@@ -146,4 +145,6 @@ int exec_geometry(PyObject* module) noexcept {
 }  // namespace
 }  // namespace lorvik
 
-PyMODINIT_FUNC PyInit_lorvik() { return PyModuleDef_Init(&lorvik::top_definition); }
+PyMODINIT_FUNC PyInit_lorvik() {
+    return PyModuleDef_Init(&lorvik::top_definition);
+}

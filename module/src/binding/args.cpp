@@ -48,8 +48,8 @@ bool place_keyword(const char* display, std::span<const char* const> names, PyOb
     for (std::size_t index = 0; index < names.size(); ++index) {
         if (keyword_matches(keyword, names[index])) {
             if (out[index] != nullptr) {
-                PyErr_Format(PyExc_TypeError, "%s got multiple values for argument '%s'",
-                             display, names[index]);
+                PyErr_Format(PyExc_TypeError, "%s got multiple values for argument '%s'", display,
+                             names[index]);
                 return false;
             }
             out[index] = value;
@@ -60,12 +60,12 @@ bool place_keyword(const char* display, std::span<const char* const> names, PyOb
     return false;
 }
 
-bool take_positional(const char* display, std::span<const char* const> names,
-                     PyObject* const* args, Py_ssize_t nargs, PyObject** out) noexcept {
+bool take_positional(const char* display, std::span<const char* const> names, PyObject* const* args,
+                     Py_ssize_t nargs, PyObject** out) noexcept {
     const auto count = static_cast<Py_ssize_t>(names.size());
     if (nargs > count) {
-        PyErr_Format(PyExc_TypeError, "%s takes %zd positional arguments but %zd %s given",
-                     display, count, nargs, nargs == 1 ? "was" : "were");
+        PyErr_Format(PyExc_TypeError, "%s takes %zd positional arguments but %zd %s given", display,
+                     count, nargs, nargs == 1 ? "was" : "were");
         return false;
     }
     for (std::size_t index = 0; index < names.size(); ++index) {
@@ -87,9 +87,8 @@ bool check_complete(const char* display, std::span<const char* const> names,
 
 }  // namespace
 
-bool parse_arguments(const char* display, std::span<const char* const> names,
-                     PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-                     PyObject** out) noexcept {
+bool parse_arguments(const char* display, std::span<const char* const> names, PyObject* const* args,
+                     Py_ssize_t nargs, PyObject* kwnames, PyObject** out) noexcept {
     if (!take_positional(display, names, args, nargs, out)) {
         return false;
     }
@@ -105,10 +104,9 @@ bool parse_arguments(const char* display, std::span<const char* const> names,
     return check_complete(display, names, out);
 }
 
-bool parse_tuple_arguments(const char* display, std::span<const char* const> names,
-                           PyObject* args, PyObject* kwargs, PyObject** out) noexcept {
-    if (!take_positional(display, names, &PyTuple_GET_ITEM(args, 0), PyTuple_GET_SIZE(args),
-                         out)) {
+bool parse_tuple_arguments(const char* display, std::span<const char* const> names, PyObject* args,
+                           PyObject* kwargs, PyObject** out) noexcept {
+    if (!take_positional(display, names, &PyTuple_GET_ITEM(args, 0), PyTuple_GET_SIZE(args), out)) {
         return false;
     }
     if (kwargs != nullptr) {

@@ -20,7 +20,6 @@ namespace lorvik {
 
 // The same for the tuple-and-dict convention (used by tp_new).
 [[nodiscard]] bool parse_tuple_arguments(const char* display, std::span<const char* const> names,
-                                         PyObject* args, PyObject* kwargs,
-                                         PyObject** out) noexcept;
+                                         PyObject* args, PyObject* kwargs, PyObject** out) noexcept;
 
 }  // namespace lorvik

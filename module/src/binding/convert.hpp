@@ -145,10 +145,18 @@ struct NewReference {
     PyObject* object;
 };
 
-inline PyObject* to_python(NewReference result) noexcept { return result.object; }
-inline PyObject* to_python(double value) { return PyFloat_FromDouble(value); }
-inline PyObject* to_python(bool value) noexcept { return Py_NewRef(value ? Py_True : Py_False); }
-inline PyObject* to_python(std::uint64_t value) { return PyLong_FromUnsignedLongLong(value); }
+inline PyObject* to_python(NewReference result) noexcept {
+    return result.object;
+}
+inline PyObject* to_python(double value) {
+    return PyFloat_FromDouble(value);
+}
+inline PyObject* to_python(bool value) noexcept {
+    return Py_NewRef(value ? Py_True : Py_False);
+}
+inline PyObject* to_python(std::uint64_t value) {
+    return PyLong_FromUnsignedLongLong(value);
+}
 inline PyObject* to_python(const std::string& text) {
     return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
@@ -197,14 +205,15 @@ PyObject* to_python(const std::tuple<T...>& values) {
     Py_ssize_t index = 0;
     std::apply(
         [&](const auto&... item) {
-            ((ok = ok && [&] {
-                  PyObject* object = to_python(item);
-                  if (object == nullptr) {
-                      return false;
-                  }
-                  PyTuple_SET_ITEM(tuple, index++, object);
-                  return true;
-              }()),
+            ((ok = ok &&
+                   [&] {
+                       PyObject* object = to_python(item);
+                       if (object == nullptr) {
+                           return false;
+                       }
+                       PyTuple_SET_ITEM(tuple, index++, object);
+                       return true;
+                   }()),
              ...);
         },
         values);

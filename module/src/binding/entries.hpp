@@ -40,12 +40,12 @@ struct TypeList {
 template <class F>
 struct CallableTraits : CallableTraits<decltype(&F::operator())> {};
 
-#define LORVIK_CALLABLE_TRAITS(QUALIFIERS, RECEIVER)                        \
-    template <class R, class C, class... A>                                 \
-    struct CallableTraits<R (C::*)(A...) QUALIFIERS> {                      \
-        using Result = R;                                                   \
-        using Params = TypeList<RECEIVER, A...>;                            \
-        using LambdaParams = TypeList<A...>;                                \
+#define LORVIK_CALLABLE_TRAITS(QUALIFIERS, RECEIVER)   \
+    template <class R, class C, class... A>            \
+    struct CallableTraits<R (C::*)(A...) QUALIFIERS> { \
+        using Result = R;                              \
+        using Params = TypeList<RECEIVER, A...>;       \
+        using LambdaParams = TypeList<A...>;           \
     };
 LORVIK_CALLABLE_TRAITS(, C&)
 LORVIK_CALLABLE_TRAITS(const, const C&)
@@ -98,7 +98,7 @@ struct Invoker<F, TypeList<P...>> {
         return call(objects, names, std::index_sequence_for<P...>{});
     }
 
-private:
+  private:
     template <std::size_t... I>
     static PyObject* call(PyObject* const* objects, const char* const* names,
                           std::index_sequence<I...>) noexcept {
@@ -107,9 +107,8 @@ private:
             return nullptr;
         }
         return guarded<PyObject*>(nullptr, [&] {
-            return call_to_python([&]() -> decltype(auto) {
-                return std::invoke(F, std::get<I>(args).get()...);
-            });
+            return call_to_python(
+                [&]() -> decltype(auto) { return std::invoke(F, std::get<I>(args).get()...); });
         });
     }
 };
@@ -135,13 +134,13 @@ PyCFunction as_cfunction(F function) noexcept {
 }
 
 enum class NotEqual {
-    negate_core,       // != is the core equality negated
-    via_interpreter,   // != asks the interpreter for == and negates its truth
+    negate_core,      // != is the core equality negated
+    via_interpreter,  // != asks the interpreter for == and negates its truth
 };
 
 enum class OtherBorrow {
-    raises,            // a refused borrow of the right operand is a RuntimeError
-    not_implemented,   // ... or makes the comparison NotImplemented
+    raises,           // a refused borrow of the right operand is a RuntimeError
+    not_implemented,  // ... or makes the comparison NotImplemented
 };
 
 // ---------------------------------------------------------------------------
@@ -288,8 +287,7 @@ struct Bind {
         if (!index.load(key, "index")) {
             return nullptr;
         }
-        return guarded<PyObject*>(nullptr,
-                                  [&] { return to_python(F(borrow.get(), index.get())); });
+        return guarded<PyObject*>(nullptr, [&] { return to_python(F(borrow.get(), index.get())); });
     }
 
     template <auto F>
@@ -303,24 +301,31 @@ struct Bind {
 
     // Rich comparison. Each operator is a function (const C&, const C&) ->
     // bool or nullptr when the class does not define it.
-    template <auto Eq, NotEqual Ne, OtherBorrow OnConflict, auto Lt = nullptr,
-              auto Le = nullptr, auto Gt = nullptr, auto Ge = nullptr>
+    template <auto Eq, NotEqual Ne, OtherBorrow OnConflict, auto Lt = nullptr, auto Le = nullptr,
+              auto Gt = nullptr, auto Ge = nullptr>
     static PyObject* richcompare(PyObject* self, PyObject* other, int op) noexcept {
         if (op == Py_NE && Ne == NotEqual::via_interpreter) {
             return not_equal_via_interpreter(self, other);
         }
         switch (op) {
-            case Py_EQ: return compare<Eq, false, OnConflict>(self, other);
-            case Py_NE: return compare<Eq, true, OnConflict>(self, other);
-            case Py_LT: return compare<Lt, false, OnConflict>(self, other);
-            case Py_LE: return compare<Le, false, OnConflict>(self, other);
-            case Py_GT: return compare<Gt, false, OnConflict>(self, other);
-            case Py_GE: return compare<Ge, false, OnConflict>(self, other);
-            default: return not_implemented();
+            case Py_EQ:
+                return compare<Eq, false, OnConflict>(self, other);
+            case Py_NE:
+                return compare<Eq, true, OnConflict>(self, other);
+            case Py_LT:
+                return compare<Lt, false, OnConflict>(self, other);
+            case Py_LE:
+                return compare<Le, false, OnConflict>(self, other);
+            case Py_GT:
+                return compare<Gt, false, OnConflict>(self, other);
+            case Py_GE:
+                return compare<Ge, false, OnConflict>(self, other);
+            default:
+                return not_implemented();
         }
     }
 
-private:
+  private:
     template <FixedString Name, auto F, FixedString... Names>
     static PyObject* method_fastcall(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                                      PyObject* kwnames) noexcept {

@@ -57,8 +57,7 @@ PyObject* qualified_type_name(PyObject* object) noexcept;
 
 // TypeError "'{type}' object is not an instance of '{class}'", prefixed with
 // "argument '{name}': " when `argument` is not null.
-void set_not_an_instance(PyObject* object, const char* class_name,
-                         const char* argument) noexcept;
+void set_not_an_instance(PyObject* object, const char* class_name, const char* argument) noexcept;
 
 // If the current error is exactly a TypeError, replace it with
 // "argument '{name}': {text}" keeping the cause; other errors pass unchanged.
@@ -69,6 +68,8 @@ inline void set_borrow_error(bool exclusive) noexcept {
                     exclusive ? "Already borrowed" : "Already mutably borrowed");
 }
 
-inline PyObject* not_implemented() noexcept { return Py_NewRef(Py_NotImplemented); }
+inline PyObject* not_implemented() noexcept {
+    return Py_NewRef(Py_NotImplemented);
+}
 
 }  // namespace lorvik

@@ -45,7 +45,8 @@ struct JoinParams<> {
 
 template <FixedString First, FixedString... Rest>
 struct JoinParams<First, Rest...> {
-    static constexpr auto value = Concat<First, Concat<", ", JoinParams<Rest...>::value>::value>::value;
+    static constexpr auto value =
+        Concat<First, Concat<", ", JoinParams<Rest...>::value>::value>::value;
 };
 
 template <FixedString Last>

@@ -22,7 +22,7 @@ namespace lorvik {
 // nanoseconds per borrow); without it, the updates are atomic read-modify-writes
 // and a conflict fails at once instead of waiting.
 class BorrowCounter {
-public:
+  public:
     static constexpr std::uint64_t exclusive = ~std::uint64_t{0};
 
     [[nodiscard]] bool try_shared() noexcept {
@@ -66,7 +66,9 @@ public:
 #endif
     }
 
-    void release_exclusive() noexcept { count_.store(0, std::memory_order_release); }
+    void release_exclusive() noexcept {
+        count_.store(0, std::memory_order_release);
+    }
 
     // Whether try_shared() would succeed now.
     [[nodiscard]] bool shareable() const noexcept {
@@ -77,14 +79,13 @@ public:
         return count_.load(std::memory_order_relaxed);
     }
 
-private:
+  private:
     std::atomic<std::uint64_t> count_{0};
 };
 
 template <class T>
 struct Instance {
-    PyObject_HEAD
-    T value;
+    PyObject_HEAD T value;
     BorrowCounter borrow;
 };
 
@@ -94,7 +95,9 @@ template <class T>
 struct Class;  // { static constexpr FixedString name; }
 
 template <class T>
-concept Bound = requires { Class<T>::name; };
+concept Bound = requires {
+    Class<T>::name;
+};
 
 template <class T>
 inline PyTypeObject* class_type = nullptr;
@@ -123,7 +126,7 @@ template <Bound T>
 
 template <class T>
 class FreeList {
-public:
+  public:
     [[nodiscard]] static void* pop() noexcept {
 #ifdef LORVIK_FREE_LIST
         if (count_ > 0) {
@@ -145,7 +148,7 @@ public:
         return false;
     }
 
-private:
+  private:
     static constexpr int capacity = 64;
     static inline void* items_[capacity]{};
     static inline int count_ = 0;
@@ -199,7 +202,7 @@ enum class Access { shared, exclusive };
 // Holds one borrow of an instance for its lifetime.
 template <class T, Access Mode>
 class Borrow {
-public:
+  public:
     Borrow() noexcept = default;
     Borrow(const Borrow&) = delete;
     Borrow& operator=(const Borrow&) = delete;
@@ -208,8 +211,8 @@ public:
     // Takes the borrow; sets RuntimeError and returns false when refused.
     [[nodiscard]] bool acquire(PyObject* object) noexcept {
         Instance<T>* self = instance_of<T>(object);
-        const bool taken = Mode == Access::shared ? self->borrow.try_shared()
-                                                  : self->borrow.try_exclusive();
+        const bool taken =
+            Mode == Access::shared ? self->borrow.try_shared() : self->borrow.try_exclusive();
         if (!taken) {
             set_borrow_error(Mode == Access::exclusive);
             return false;
@@ -234,7 +237,7 @@ public:
     }
     [[nodiscard]] PyObject* object() const noexcept { return reinterpret_cast<PyObject*>(self_); }
 
-private:
+  private:
     Instance<T>* self_ = nullptr;
 };
 
@@ -249,7 +252,7 @@ using ReadBorrow = Borrow<T, Access::shared>;
 #else
 template <class T>
 class ReadBorrow {
-public:
+  public:
     // Sets RuntimeError and returns false when a shared borrow would be refused.
     [[nodiscard]] bool acquire(PyObject* object) noexcept {
         self_ = instance_of<T>(object);
@@ -262,7 +265,7 @@ public:
 
     [[nodiscard]] const T& get() const noexcept { return self_->value; }
 
-private:
+  private:
     const Instance<T>* self_ = nullptr;
 };
 #endif
