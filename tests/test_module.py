@@ -17,6 +17,7 @@ import pytest
 
 import lorvik
 from lorvik import Vec3d
+from surface import FloatLike, IndexLike
 
 TOP_ORDER = ["AngleDegrees", "AngleRadians", "Quat", "VecList", "Vec3d", "geometry"]
 GEOMETRY_ORDER = [
@@ -291,25 +292,9 @@ def test_foreign_receiver_is_refused(call: Callable[[], object]) -> None:
 # Float conversion and argument error wrapping
 
 
-class Floaty:
-    def __init__(self, value: float) -> None:
-        self.value = value
-
-    def __float__(self) -> float:
-        return self.value
-
-
-class Indexy:
-    def __init__(self, value: int) -> None:
-        self.value = value
-
-    def __index__(self) -> int:
-        return self.value
-
-
 def test_float_conversion_accepts_numbers() -> None:
-    assert Vec3d(1, True, Floaty(2.5)).to_array() == [1.0, 1.0, 2.5]
-    assert Vec3d(Indexy(7), 0, 0).x == 7.0
+    assert Vec3d(1, True, FloatLike(2.5)).to_array() == [1.0, 1.0, 2.5]
+    assert Vec3d(IndexLike(7), 0, 0).x == 7.0
     assert type(Vec3d(1, 2, 3).x) is float
 
 
@@ -385,7 +370,7 @@ def test_first_failing_argument_is_reported() -> None:
 
 @pytest.mark.parametrize(
     ("index", "expected"),
-    [(0, 1.0), (2, 3.0), (True, 2.0), (Indexy(1), 2.0)],
+    [(0, 1.0), (2, 3.0), (True, 2.0), (IndexLike(1), 2.0)],
 )
 def test_index_conversion(index: Any, expected: float) -> None:
     assert v[index] == expected
@@ -397,7 +382,7 @@ def test_index_conversion(index: Any, expected: float) -> None:
         (3, IndexError, "Index out of bounds"),
         (2**63, IndexError, "Index out of bounds"),
         (-1, OverflowError, ""),
-        (Indexy(-1), OverflowError, ""),
+        (IndexLike(-1), OverflowError, ""),
         (2**64, OverflowError, ""),
         (1.0, TypeError, "argument 'index': "),
         ("0", TypeError, "argument 'index': "),

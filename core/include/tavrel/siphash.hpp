@@ -37,6 +37,19 @@ struct SipState {
         round();
         v0 ^= m;
     }
+
+    static constexpr SipState keyed(std::uint64_t k0, std::uint64_t k1) noexcept {
+        return {k0 ^ 0x736f6d6570736575ULL, k1 ^ 0x646f72616e646f6dULL, k0 ^ 0x6c7967656e657261ULL,
+                k1 ^ 0x7465646279746573ULL};
+    }
+
+    constexpr std::uint64_t finish() noexcept {
+        v2 ^= 0xff;
+        round();
+        round();
+        round();
+        return v0 ^ v1 ^ v2 ^ v3;
+    }
 };
 
 // Little-endian load of `len` (at most 8) bytes, written bytewise so that it is usable in
@@ -53,12 +66,7 @@ constexpr std::uint64_t load_le(const std::uint8_t* p, std::size_t len) noexcept
 
 constexpr std::uint64_t siphash13(const std::uint8_t* data, std::size_t len, std::uint64_t k0 = 0,
                                   std::uint64_t k1 = 0) noexcept {
-    detail::SipState s{
-        k0 ^ 0x736f6d6570736575ULL,
-        k1 ^ 0x646f72616e646f6dULL,
-        k0 ^ 0x6c7967656e657261ULL,
-        k1 ^ 0x7465646279746573ULL,
-    };
+    detail::SipState s = detail::SipState::keyed(k0, k1);
 
     const std::size_t tail = len % 8;
     const std::uint8_t* const end = data + (len - tail);
@@ -67,12 +75,7 @@ constexpr std::uint64_t siphash13(const std::uint8_t* data, std::size_t len, std
     }
     // The final block carries the remaining bytes and, in its top byte, the length mod 256.
     s.compress(detail::load_le(end, tail) | (std::uint64_t{len & 0xff} << 56));
-
-    s.v2 ^= 0xff;
-    s.round();
-    s.round();
-    s.round();
-    return s.v0 ^ s.v1 ^ s.v2 ^ s.v3;
+    return s.finish();
 }
 
 // The same hash for a message of N whole 64-bit words, each contributing its 8 little-endian
@@ -80,22 +83,12 @@ constexpr std::uint64_t siphash13(const std::uint8_t* data, std::size_t len, std
 template <std::size_t N>
 constexpr std::uint64_t siphash13_words(const std::uint64_t (&words)[N], std::uint64_t k0 = 0,
                                         std::uint64_t k1 = 0) noexcept {
-    detail::SipState s{
-        k0 ^ 0x736f6d6570736575ULL,
-        k1 ^ 0x646f72616e646f6dULL,
-        k0 ^ 0x6c7967656e657261ULL,
-        k1 ^ 0x7465646279746573ULL,
-    };
+    detail::SipState s = detail::SipState::keyed(k0, k1);
     for (const std::uint64_t word : words) {
         s.compress(word);
     }
     s.compress(std::uint64_t{(8 * N) & 0xff} << 56);
-
-    s.v2 ^= 0xff;
-    s.round();
-    s.round();
-    s.round();
-    return s.v0 ^ s.v1 ^ s.v2 ^ s.v3;
+    return s.finish();
 }
 
 }  // namespace tavrel
