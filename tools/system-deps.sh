@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Installs the system packages the C++ test suites need (GoogleTest).
+# Installs the system packages a build needs: by default those of the C++ test
+# suites (GoogleTest); `free-threaded` adds what building CPython takes (the
+# headers of the standard library's compiled modules pip and the tests use).
 set -euo pipefail
 
 missing=()
 [[ -f /usr/include/gtest/gtest.h ]] || missing+=(libgtest-dev)
 command -v g++ >/dev/null || missing+=(g++)
+if [[ ${1:-} == free-threaded ]]; then
+    for package in make xz-utils libssl-dev zlib1g-dev libffi-dev libbz2-dev liblzma-dev libsqlite3-dev; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+    done
+fi
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
 if [[ $(id -u) -ne 0 ]]; then
