@@ -94,9 +94,10 @@ sanitize: $(STAMP)
 
 # A free-threaded CPython 3.13 (tools/free-threaded-python.sh builds it once per
 # machine, outside the clone) with its own venv and build tree. Only what the
-# tests need, and only as wheels: the newest numpy and hypothesis (from 6.140
-# on) have none for this interpreter, and building them takes longer than the
-# interpreter; mypy and the peers of `make bench` are left out.
+# tests need, and only as wheels: the newest numpy and hypothesis releases have
+# none for this interpreter (pip then takes the newest that has one), and
+# building them takes longer than the interpreter; mypy and the peers of
+# `make bench` are left out.
 FT_VENV  ?= .venv-ft
 FT_PY    := $(FT_VENV)/bin/python
 FT_STAMP := $(FT_VENV)/.deps-installed
