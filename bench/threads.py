@@ -66,15 +66,19 @@ def compile_case(case: Case) -> tuple[Callable[[], dict[str, object]], Loop]:
     return namespace["make"], namespace["loop"]  # type: ignore[return-value]
 
 
-def wall_time(loop: Loop, count: int, objects: list[dict[str, object]]) -> float:
-    """Seconds until every thread (one per set of objects) has run `count` calls."""
-    start = threading.Barrier(len(objects) + 1)
+def wall_time(loop: Loop, count: int, sources: list[Callable[[], dict[str, object]]]) -> float:
+    """Seconds until every thread (one per source of objects) has run `count`
+    calls. Each thread takes its objects from its source itself: objects a
+    thread makes are its own to the interpreter, whose reference counting is
+    cheaper for the owning thread."""
+    start = threading.Barrier(len(sources) + 1)
 
-    def body(own: dict[str, object]) -> None:
+    def body(source: Callable[[], dict[str, object]]) -> None:
+        objects = source()
         start.wait()
-        loop(count, own)
+        loop(count, objects)
 
-    threads = [threading.Thread(target=body, args=(own,)) for own in objects]
+    threads = [threading.Thread(target=body, args=(source,)) for source in sources]
     for thread in threads:
         thread.start()
     start.wait()
@@ -107,7 +111,7 @@ class Compiled:
 
 def calibrate(loop: Loop, make: Callable[[], dict[str, object]], seconds: float) -> int:
     count = 1000
-    while (elapsed := wall_time(loop, count, [make()])) < seconds / 4:
+    while (elapsed := wall_time(loop, count, [make])) < seconds / 4:
         count *= 4
     return max(1000, int(count * seconds / elapsed))
 
@@ -116,11 +120,12 @@ def measure(compiled: Compiled, threads: int) -> tuple[float, float, float | Non
     """ns per call on one thread; throughput ratios of `threads` threads on
     objects of their own and on shared objects (None when not timed)."""
     loop, make, count = compiled.loop, compiled.make, compiled.count
-    one = wall_time(loop, count, [make()])
-    own = threads * one / wall_time(loop, count, [make() for _ in range(threads)])
+    one = wall_time(loop, count, [make])
+    own = threads * one / wall_time(loop, count, [make] * threads)
     shared = None
     if compiled.case.shared:
-        shared = threads * one / wall_time(loop, count, [make()] * threads)
+        objects = make()
+        shared = threads * one / wall_time(loop, count, [lambda: objects] * threads)
     return one / count * 1e9, own, shared
 
 
