@@ -6,7 +6,7 @@
 # typed with a lorvik class accept only instances of exactly that class.
 #
 # The docstrings are for users (editors, the reference site). Their `>>>`
-# examples run against the built module in tests/test_stub_examples.py, with
+# examples run against the built module in tests/test_doc_examples.py, with
 # the names of `from lorvik import *` in scope.
 """Exact, fast three-dimensional geometry: vectors, angles, quaternions and
 lists of vectors, with planes and circles in the `geometry` submodule.
@@ -16,6 +16,8 @@ of evaluation and nothing is fused into a multiply-add. Degenerate input
 (zero lengths, division by zero, NaN) never raises; it gives IEEE infinities
 and NaN. Equality of `Vec3d` and `Quat` and the `is_unit` tests use an
 absolute tolerance of 2^-52 (`|difference| < 2.220446049250313e-16`).
+
+Examples in these docstrings assume `from lorvik import *`.
 
 Errors common to every member:
 
@@ -353,16 +355,20 @@ class Quat:
         """
 
     def to_axis_angle(self, /) -> tuple[Vec3d, AngleRadians]:
-        """The axis and angle the quaternion represents, read the usual way.
+        """The axis and angle (radians) of the quaternion, read the usual way.
 
-        For `from_axis_angle(a, θ)` this gives the axis -a with θ: the sign of
-        the half angle moves to the axis. A quaternion with w within 2^-52 of
-        1 gives axis (1, 0, 0) and angle 0; one with w outside [-1, 1] gives
-        NaN throughout.
+        For `from_axis_angle(a, θ)` this gives the axis -a with θ: the turn of
+        `to_rotation_matrix()`, opposite to that of `rotate`. So
+        `from_axis_angle(*q.to_axis_angle())` is `q.conjugate()`, not `q`.
+        A quaternion with w within 2^-52 of 1 gives axis (1, 0, 0) and angle
+        0; one with w outside [-1, 1] gives NaN throughout.
 
         Examples:
-            >>> Quat.from_axis_angle(Vec3d(0, 0, 1), AngleRadians.half_pi()).to_axis_angle()
+            >>> q = Quat.from_axis_angle(Vec3d(0, 0, 1), AngleRadians.half_pi())
+            >>> q.to_axis_angle()
             (Vec3d(-0, -0, -1), 1.5707963267948966 radians)
+            >>> Quat.from_axis_angle(*q.to_axis_angle()) == q.conjugate()
+            True
             >>> Quat.identity().to_axis_angle()
             (Vec3d(1, 0, 0), 0 radians)
         """
