@@ -1,8 +1,8 @@
 """The docstrings of the type stubs are what editors and the reference site
 show: every public member has one, and every `>>>` example in them runs
 against the built module and prints exactly what it shows, as the README's
-examples do (tests/test_readme.py). Examples see the names of
-`from lorvik import *`."""
+examples do (tests/test_readme.py). Stub examples see the names of
+`from lorvik import *`; the site's own pages (docs/*.md) import what they use."""
 
 import ast
 import doctest
@@ -13,7 +13,9 @@ import pytest
 
 import lorvik
 
-STUBS = sorted((Path(__file__).resolve().parent.parent / "stubs" / "lorvik").glob("*.pyi"))
+ROOT = Path(__file__).resolve().parent.parent
+STUBS = sorted((ROOT / "stubs" / "lorvik").glob("*.pyi"))
+PAGES = [page for page in sorted((ROOT / "docs").glob("*.md")) if ">>>" in page.read_text()]
 
 Documented = ast.Module | ast.ClassDef | ast.FunctionDef
 
@@ -64,5 +66,12 @@ def test_every_member_has_a_docstring() -> None:
 def test_stub_example(test: doctest.DocTest) -> None:
     runner = doctest.DocTestRunner()
     result = runner.run(test)
+    assert result.attempted > 0
+    assert result.failed == 0
+
+
+@pytest.mark.parametrize("page", PAGES, ids=lambda page: page.name)
+def test_page_examples(page: Path) -> None:
+    result = doctest.testfile(str(page), module_relative=False, report=True)
     assert result.attempted > 0
     assert result.failed == 0
