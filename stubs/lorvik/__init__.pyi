@@ -350,7 +350,8 @@ class Quat:
         squared magnitude; the zero quaternion maps finite vectors to zero.
 
         Examples:
-            >>> Quat.identity().rotate(Vec3d(1, 2, 3)), Quat(2, 0, 0, 0).rotate(Vec3d(1, 2, 3))
+            >>> v = Vec3d(1, 2, 3)
+            >>> Quat.identity().rotate(v), Quat(2, 0, 0, 0).rotate(v)
             (Vec3d(1, 2, 3), Vec3d(4, 8, 12))
         """
 
@@ -381,8 +382,12 @@ class Quat:
         multiply on the right: `points @ q.to_rotation_matrix()`.
 
         Examples:
-            >>> Quat.from_axis_angle(Vec3d(0, 0, 1), AngleRadians.half_pi()).to_rotation_matrix()
-            [[2.220446049250313e-16, 1.0, 0.0], [-1.0, 2.220446049250313e-16, 0.0], [0.0, 0.0, 1.0]]
+            >>> q = Quat.from_axis_angle(Vec3d(0, 0, 1), AngleRadians.half_pi())
+            >>> for row in q.to_rotation_matrix():
+            ...     print(row)
+            [2.220446049250313e-16, 1.0, 0.0]
+            [-1.0, 2.220446049250313e-16, 0.0]
+            [0.0, 0.0, 1.0]
         """
 
     def to_vec3d(self, /) -> tuple[float, float, float]:
@@ -549,9 +554,12 @@ class VecList:
             OverflowError: for a negative stride.
 
         Examples:
-            >>> twelve = VecList([Vec3d(1.5 if i == 4 else 1 if i == 9 else 5, 0, 0) for i in range(12)])
-            >>> twelve.minimum_distance_to(Vec3d.zero(), 1), twelve.minimum_distance_to(Vec3d.zero(), 2)
-            ((9, 1.0), (4, 1.5))
+            >>> xs = [5, 5, 5, 5, 1.5, 5, 5, 5, 5, 1, 5, 5]
+            >>> twelve = VecList([Vec3d(x, 0, 0) for x in xs])
+            >>> twelve.minimum_distance_to(Vec3d.zero(), 1)  # the nearest
+            (9, 1.0)
+            >>> twelve.minimum_distance_to(Vec3d.zero(), 2)  # looks at 0, 2, 4, ...
+            (4, 1.5)
         """
 
     def __add__(self, other: Vec3d, /) -> VecList:
@@ -605,7 +613,8 @@ class Vec3d:
         >>> a = Vec3d(1, 2, 3)
         >>> a + Vec3d(1, 1, 1), 2 * a, a / 0
         (Vec3d(2, 3, 4), Vec3d(2, 4, 6), Vec3d(inf, inf, inf))
-        >>> Vec3d(0, 0, 1e-16) == Vec3d(0, 0, 2e-16), len({Vec3d(0, 0, 1e-16), Vec3d(0, 0, 2e-16)})
+        >>> tiny, tinier = Vec3d(0, 0, 2e-16), Vec3d(0, 0, 1e-16)
+        >>> tiny == tinier, len({tiny, tinier})
         (True, 2)
     """
 
@@ -735,8 +744,10 @@ class Vec3d:
         1 - 2^-52.
 
         Examples:
-            >>> Vec3d(3, 4, 0).normalize().is_unit(), Vec3d(42, 31, 7).normalize().is_unit()
-            (True, False)
+            >>> Vec3d(3, 4, 0).normalize().is_unit()
+            True
+            >>> Vec3d(42, 31, 7).normalize().is_unit()
+            False
         """
 
     def to_array(self, /) -> list[float]:

@@ -80,7 +80,8 @@ class Circle:
         same plane as none.
 
         Examples:
-            >>> geometry.Circle.none().is_degenerate(), geometry.Circle.none() == geometry.Circle.none()
+            >>> none = geometry.Circle.none()
+            >>> none.is_degenerate(), none == none
             (True, False)
         """
 
@@ -136,10 +137,11 @@ def circle_circle(circle1: Circle, circle2: Circle) -> tuple[Vec3d, Vec3d]:
             within the other. The surfaces do not intersect."
 
     Examples:
-        >>> unit = geometry.Circle(Vec3d(0, 0, 0), 1.0, Vec3d(0, 0, 1))
-        >>> geometry.circle_circle(unit, geometry.Circle(Vec3d(1, 0, 0), 1.0, Vec3d(0, 0, 1)))
+        >>> up = Vec3d(0, 0, 1)
+        >>> unit = geometry.Circle(Vec3d(0, 0, 0), 1.0, up)
+        >>> geometry.circle_circle(unit, geometry.Circle(Vec3d(1, 0, 0), 1.0, up))
         (Vec3d(0.5, -0.8660254037844386, 0), Vec3d(0.5, 0.8660254037844386, 0))
-        >>> geometry.circle_circle(unit, geometry.Circle(Vec3d(2, 0, 0), 1.0, Vec3d(0, 0, 1)))
+        >>> geometry.circle_circle(unit, geometry.Circle(Vec3d(2, 0, 0), 1.0, up))
         (Vec3d(1, 0, 0), Vec3d(1, 0, 0))
         >>> geometry.circle_circle(unit, unit)
         Traceback (most recent call last):
@@ -162,7 +164,8 @@ def circle_point(circle: Circle, point: Vec3d, inner: bool) -> bool:
         >>> unit = geometry.Circle(Vec3d(0, 0, 0), 1.0, Vec3d(0, 0, 1))
         >>> geometry.circle_point(unit, Vec3d(0.6, 0.8, 0), False)
         True
-        >>> geometry.circle_point(unit, Vec3d(0.5, 0, 0), False), geometry.circle_point(unit, Vec3d(0.5, 0, 0), True)
+        >>> inside = Vec3d(0.5, 0, 0)
+        >>> geometry.circle_point(unit, inside, False), geometry.circle_point(unit, inside, True)
         (False, True)
     """
 
@@ -177,8 +180,11 @@ def circle_point_unchecked(circle: Circle, point: Vec3d, inner: bool) -> bool:
 
     Examples:
         >>> unit = geometry.Circle(Vec3d(0, 0, 0), 1.0, Vec3d(0, 0, 1))
-        >>> geometry.circle_point(unit, Vec3d(1, 0, 1e-15), False), geometry.circle_point_unchecked(unit, Vec3d(1, 0, 1e-15), False)
-        (False, True)
+        >>> above = Vec3d(1, 0, 1e-15)
+        >>> geometry.circle_point(unit, above, False)
+        False
+        >>> geometry.circle_point_unchecked(unit, above, False)
+        True
     """
 
 def plane_line(plane: Plane, a: Vec3d, b: Vec3d) -> Vec3d:
@@ -188,7 +194,8 @@ def plane_line(plane: Plane, a: Vec3d, b: Vec3d) -> Vec3d:
     components (no exception).
 
     Examples:
-        >>> geometry.plane_line(geometry.Plane(Vec3d(0, 0, 1), 3.0), Vec3d(1, 1, 0), Vec3d(1, 1, 1))
+        >>> plane = geometry.Plane(Vec3d(0, 0, 1), 3.0)  # z = 3
+        >>> geometry.plane_line(plane, Vec3d(1, 1, 0), Vec3d(1, 1, 1))
         Vec3d(1, 1, 3)
     """
 
@@ -246,7 +253,8 @@ class Plane:
         Collinear or repeated points give NaN `normal` and `distance`.
 
         Examples:
-            >>> geometry.Plane.from_points(Vec3d(0, 0, 0), Vec3d(1, 0, 0), Vec3d(0, 1, 0)).normal
+            >>> plane = geometry.Plane.from_points(Vec3d.zero(), Vec3d.i(), Vec3d.j())
+            >>> plane.normal
             Vec3d(0, 0, 1)
         """
 
