@@ -2,6 +2,7 @@
 # make test   builds everything and runs every test suite, the type checks
 #             and the C++ consumer example
 # make bench  runs the benchmarks against numpy, scipy and PyGLM
+# make docs   builds the reference site into build/site (open build/site/index.html)
 # make leakcheck, make sanitize: the long leak check and the ASan/UBSan run
 SHELL := bash
 .SHELLFLAGS := -euo pipefail -c

@@ -152,7 +152,7 @@ def circle_circle(circle1: Circle, circle2: Circle) -> tuple[Vec3d, Vec3d]:
 def circle_point(circle: Circle, point: Vec3d, inner: bool) -> bool:
     """Whether the point lies on the circle or, with `inner=True`, anywhere in its disk.
 
-    False for a point off the circle's plane (by more than 2^-52) or outside
+    False for a point off the circle's plane (by 2^-52 or more) or outside
     the circle. On the circle means the distance from the center is within
     2^-52 of the radius.
 
