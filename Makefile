@@ -2,6 +2,7 @@
 # make test   builds everything and runs every test suite, the type checks
 #             and the C++ consumer example
 # make bench  runs the benchmarks against numpy, scipy and PyGLM
+# make docs   builds the reference site into build/site (open build/site/index.html)
 # make leakcheck, make sanitize: the long leak check and the ASan/UBSan run
 SHELL := bash
 .SHELLFLAGS := -euo pipefail -c
@@ -62,6 +63,19 @@ demo: build
 
 bench: build
 	$(PY) bench/run.py
+
+# The reference site in build/site (MkDocs, strict: a broken link fails it),
+# from docs/, parts of README.md and the API reference read from the stubs;
+# nothing is compiled or imported. Its tools are the `docs` extra, installed
+# only here.
+DOCS_STAMP := $(VENV)/.docs-deps-installed
+$(DOCS_STAMP): pyproject.toml $(PY)
+	$(PY) -m pip install -q $$($(PY) tools/extras.py docs)
+	touch $@
+
+.PHONY: docs
+docs: $(DOCS_STAMP)
+	NO_MKDOCS_2_WARNING=1 $(BIN)/mkdocs build --strict --quiet
 
 # Every entry point a million times per call shape, failing calls included,
 # with the memory growth per call (about a quarter of an hour).
