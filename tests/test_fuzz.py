@@ -19,7 +19,6 @@ import importlib
 import math
 import operator
 import random
-import struct
 import warnings
 from collections import Counter
 from collections.abc import Callable
@@ -32,6 +31,7 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 import surface
+from ieee import exact_bits
 from surface import FloatLike, Hostile, IndexLike, RaisingFloat, RaisingIndex, RaisingSequence, WrongFloat, WrongIndex
 
 lorvik: Any = importlib.import_module("lorvik")
@@ -130,10 +130,6 @@ SYNTAX: dict[str, Callable[..., object]] = {
 
 # ---------------------------------------------------------------------------
 # Hostile values.
-
-
-def bits(x: float) -> bytes:
-    return struct.pack("<d", x)
 
 
 SPECIAL_FLOATS = [
@@ -243,17 +239,17 @@ def state(obj: object) -> object:
     kind = type(obj).__name__
     o: Any = obj
     if kind == "Vec3d":
-        return (bits(o.x), bits(o.y), bits(o.z))
+        return (exact_bits(o.x), exact_bits(o.y), exact_bits(o.z))
     if kind == "Quat":
-        return (bits(o.w), bits(o.i), bits(o.j), bits(o.k))
+        return (exact_bits(o.w), exact_bits(o.i), exact_bits(o.j), exact_bits(o.k))
     if kind in ("AngleRadians", "AngleDegrees"):
-        return bits(o.angle)
+        return exact_bits(o.angle)
     if kind == "Plane":
-        return (state(o.normal), bits(o.distance))
+        return (state(o.normal), exact_bits(o.distance))
     if kind == "Circle":
-        return (state(o.center), bits(o.radius), state(o.normal))
+        return (state(o.center), exact_bits(o.radius), state(o.normal))
     if kind == "VecList":
-        return tuple(b for row in o.to_array() for b in map(bits, row))
+        return tuple(b for row in o.to_array() for b in map(exact_bits, row))
     return None  # not a lorvik value (iterators are left alone: reading would consume)
 
 
