@@ -38,7 +38,6 @@ lorvik: Any = importlib.import_module("lorvik")
 geometry: Any = lorvik.geometry
 Vec3d, Quat, AngleRadians, AngleDegrees = lorvik.Vec3d, lorvik.Quat, lorvik.AngleRadians, lorvik.AngleDegrees
 Plane, Circle = geometry.Plane, geometry.Circle
-HAS_VEC_LIST = surface.HAS_VEC_LIST
 
 EXAMPLES = 800
 CALLS_PER_EXAMPLE = 250  # 200 000 hostile calls in all
@@ -173,7 +172,7 @@ class Touching:
         target: Any = self.target
         self.touched += 1
         try:
-            if HAS_VEC_LIST and isinstance(target, lorvik.VecList):
+            if isinstance(target, lorvik.VecList):
                 target.append(Vec3d(0.0, 0.0, 0.0))
             else:
                 name = next(n for n, a in vars(type(target)).items()
@@ -214,10 +213,9 @@ def lorvik_values(rng: random.Random, floats: list[float]) -> list[object]:
         Circle(Vec3d(0, 0, 0), 1.0, Vec3d(0, 0, 1)),
         Circle(Vec3d(1, 0, 0), 1.0, Vec3d(0, 0, 1)),
     ]
-    if HAS_VEC_LIST:
-        for size in (0, 2, 100):  # 100: long enough for the worker pool
-            vec_list = lorvik.VecList([Vec3d(f(), f(), f()) for _ in range(size)])
-            values += [vec_list, iter(vec_list)]
+    for size in (0, 2, 100):  # 100: long enough for the worker pool
+        vec_list = lorvik.VecList([Vec3d(f(), f(), f()) for _ in range(size)])
+        values += [vec_list, iter(vec_list)]
     return values
 
 
@@ -385,7 +383,7 @@ def fuzz_batch(seed: int, floats: list[float], ints: list[int]) -> None:
     int_pool = SPECIAL_INTS + ints
     objects = lorvik_values(rng, float_pool)
     pool = hostile_values(rng, float_pool, int_pool) + objects
-    panic = surface.panic_type() if HAS_VEC_LIST else Hostile
+    panic = surface.panic_type()
     by_class: dict[type, list[object]] = {}
     for obj in objects:
         by_class.setdefault(type(obj), []).append(obj)

@@ -397,16 +397,12 @@ def test_minimum_distance_matches_a_scan() -> None:
 
 
 # ---------------------------------------------------------------------------
-# rotate (needs the Quat class).
+# rotate
 
 
-quat_missing = pytest.mark.skipif(not hasattr(lorvik, "Quat"), reason="Quat is not bound yet")
-
-
-@quat_missing
 @pytest.mark.parametrize("q", [(0.5, 0.5, 0.5, 0.5), (0.9, 0.1, -0.3, 0.2), (2.0, 0.0, 0.0, 0.0), (0, 0, 0, 0)])
 def test_rotate_in_place(q: tuple[float, float, float, float]) -> None:
-    quat = lorvik.Quat(*q)
+    quat = Quat(*q)
     v = VecList(VECTORS)
     it = iter(v)
     assert v.rotate(quat=quat) is None  # type: ignore[func-returns-value]
@@ -430,8 +426,7 @@ def test_rotate_examples() -> None:
 DIGEST_SCRIPT = textwrap.dedent(
     """
     import hashlib, random, struct, sys, os
-    import lorvik
-    from lorvik import Vec3d, VecList
+    from lorvik import Quat, Vec3d, VecList
 
     rng = random.Random(11)
     points = [Vec3d(rng.uniform(-1e3, 1e3), rng.uniform(-1e3, 1e3), rng.uniform(-1e3, 1e3))
@@ -462,9 +457,8 @@ DIGEST_SCRIPT = textwrap.dedent(
             found = v.minimum_distance_to(other, stride)
             digest.update(repr(found[0]).encode())
             feed([found[1]])
-    if hasattr(lorvik, "Quat"):
-        v.rotate(lorvik.Quat(0.9, 0.1, -0.3, 0.2))
-        feed_list(v)
+    v.rotate(Quat(0.9, 0.1, -0.3, 0.2))
+    feed_list(v)
     mag = v.magnitude()
     assert all(struct.pack("<d", mag[i]) == struct.pack("<d", v[i].magnitude())
                for i in range(0, len(v), 2))
