@@ -15,6 +15,7 @@ from decimal import Decimal
 from typing import Protocol
 
 INF = math.inf
+NAN = math.nan
 PI = 3.141592653589793
 EPS = 2.0**-52
 

@@ -18,7 +18,7 @@ import pytest
 from lorvik import Vec3d, geometry
 
 import reference as ref
-from ieee import EPS, bits, vbits
+from ieee import EPS, INF, NAN, bits, vbits
 from reference import RefCircle, RefPlane, V
 
 # The submodule is an attribute of lorvik, not an importable package.
@@ -28,9 +28,6 @@ circle_circle: Any = geometry.circle_circle
 circle_point: Any = geometry.circle_point
 circle_point_unchecked: Any = geometry.circle_point_unchecked
 plane_line: Any = geometry.plane_line
-
-NAN = math.nan
-INF = math.inf
 
 
 def vec(v: V) -> Vec3d:

@@ -14,13 +14,11 @@ from collections.abc import Callable
 
 import pytest
 
-from lorvik import AngleDegrees, AngleRadians, Quat, Vec3d
+from lorvik import AngleRadians, Quat, Vec3d
 
 import reference as ref
-from ieee import EPS, HOSTILE, bits, exact_bits, from_bits, sample, vbits
+from ieee import EPS, HOSTILE, NAN, bits, exact_bits, from_bits, sample, vbits
 from reference import Q, V
-
-NAN = math.nan
 
 
 # ---------------------------------------------------------------------------

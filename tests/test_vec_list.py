@@ -22,10 +22,9 @@ import lorvik
 from lorvik import Quat, Vec3d, VecList
 
 import reference as ref
-from ieee import EPS, INF, bits, exact_bits, vbits
+from ieee import EPS, INF, NAN, bits, exact_bits, vbits
 from surface import panic_type
 
-NAN = math.nan
 NEG_NAN = -math.nan
 
 

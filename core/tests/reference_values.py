@@ -28,7 +28,7 @@ from reference import (  # noqa: E402
 )
 
 
-def bits(v: float) -> str:
+def literal(v: float) -> str:
     """A C++ literal of the bit pattern."""
     return "0x" + exact_bits(v)
 
@@ -61,7 +61,7 @@ G = (1.0, 1.0, 1.0)
 
 
 def hexv(t):
-    return "{" + ", ".join(bits(c) for c in t) + "}"
+    return "{" + ", ".join(literal(c) for c in t) + "}"
 
 
 def section_vec3d() -> None:
@@ -69,15 +69,15 @@ def section_vec3d() -> None:
     for name, v in zip("ABCDEFG", (A, B, C, D, E, F, G)):
         print(f"// {name} = {v!r}")
     pairs = [(A, B), (F, G)]
-    assert any(bits(dot(a, b)) != bits(dot_reassociated(a, b)) for a, b in pairs)
+    assert any(literal(dot(a, b)) != literal(dot_reassociated(a, b)) for a, b in pairs)
     for a, b in pairs:
-        print("dot", bits(dot(a, b)), "cross", hexv(cross(a, b)))
+        print("dot", literal(dot(a, b)), "cross", hexv(cross(a, b)))
     assert any(normalize(v) != normalize_by_reciprocal(v) for v in (A, E))
     for v in (A, E):
-        print("magnitude", bits(magnitude(v)), "normalize", hexv(normalize(v)))
+        print("magnitude", literal(magnitude(v)), "normalize", hexv(normalize(v)))
     triples = [(A, B, C), (C, D, E)]
     for p, a, b in triples:
-        print("distance_to_line", bits(distance_to_line(p, a, b)))
+        print("distance_to_line", literal(distance_to_line(p, a, b)))
     assert any(
         project_onto_line(p, r, q) != project_onto_line_anchored_at_r(p, r, q) for p, r, q in triples
     )
@@ -85,9 +85,9 @@ def section_vec3d() -> None:
         print("project_onto_line", hexv(project_onto_line(p, r, q)))
     for p, n in pairs:
         print("project_onto_plane", hexv(project_onto_plane(p, n)))
-    assert any(bits(scalar_triple_product(*t)) != bits(triple_as_det(*t)) for t in triples)
+    assert any(literal(scalar_triple_product(*t)) != literal(triple_as_det(*t)) for t in triples)
     for a, b, c in triples:
-        print("scalar_triple_product", bits(scalar_triple_product(a, b, c)))
+        print("scalar_triple_product", literal(scalar_triple_product(a, b, c)))
 
 
 def section_hash() -> None:
@@ -109,19 +109,19 @@ def section_angles() -> None:
     assert any(to_degrees(r) != r * (180.0 / PI) for r in radians)
     print("// to_degrees")
     for r in radians:
-        print(repr(r), bits(to_degrees(r)))
+        print(repr(r), literal(to_degrees(r)))
     degrees = [3.0, 1.0, -45.5, 1e6]
     assert any(to_radians(d) != d * (PI / 180.0) for d in degrees)
     print("// to_radians")
     for d in degrees:
-        print(repr(d), bits(to_radians(d)))
+        print(repr(d), literal(to_radians(d)))
     print("// sin cos tan sec csc cot")
     for r in [0.5, -3.0, 1e22]:
         s, c, t = math.sin(r), math.cos(r), math.tan(r)
-        print(repr(r), bits(s), bits(c), bits(t), bits(1.0 / c), bits(1.0 / s), bits(1.0 / t))
+        print(repr(r), literal(s), literal(c), literal(t), literal(1.0 / c), literal(1.0 / s), literal(1.0 / t))
     print("// angle_to")
     for a, b in [(A, C), (C, D), (D, E), (B, C)]:
-        print(a, b, bits(angle_to(a, b)))
+        print(a, b, literal(angle_to(a, b)))
 
 
 # --- Quaternions -----------------------------------------------------------------------------
@@ -147,17 +147,17 @@ def section_quat() -> None:
         ax, th = to_axis_angle(q)
         print(axis, repr(angle))
         print("  q", hexv(q))
-        print("  axis", hexv(ax), "angle", bits(th))
+        print("  axis", hexv(ax), "angle", literal(th))
         print("  rotate", hexv(rotate(q, v)))
-        print("  magnitude", bits(quat_magnitude(q)), "normalize", hexv(quat_normalize(q)))
+        print("  magnitude", literal(quat_magnitude(q)), "normalize", hexv(quat_normalize(q)))
         print("  matrix", ", ".join(hexv(row) for row in rotation_matrix(q)))
     a = (0.3, -1.7, 2.9, 0.01)
     b = (-4.4, 0.25, 1.0 / 3.0, 7.5)
     print("// hamilton a*b, b*a")
     print(hexv(hamilton(a, b)), hexv(hamilton(b, a)))
     print("// non-unit q (0.3, -1.7, 2.9, 0.01): magnitude, normalize, rotate, to_axis_angle")
-    print(bits(quat_magnitude(a)), hexv(quat_normalize(a)), hexv(rotate(a, v)))
-    print(hexv(to_axis_angle((0.25, 0.5, -0.5, 0.1))[0]), bits(to_axis_angle((0.25, 0.5, -0.5, 0.1))[1]))
+    print(literal(quat_magnitude(a)), hexv(quat_normalize(a)), hexv(rotate(a, v)))
+    print(hexv(to_axis_angle((0.25, 0.5, -0.5, 0.1))[0]), literal(to_axis_angle((0.25, 0.5, -0.5, 0.1))[1]))
 
 
 # --- Planes, circles, intersections -----------------------------------------------------------
@@ -168,13 +168,13 @@ def plane_make(normal, distance):
 
 
 def section_geometry() -> None:
-    print("// Plane.make((0.3, -1.2, 2.0), 1.7)", [hexv(x) if isinstance(x, tuple) else bits(x) for x in plane_make((0.3, -1.2, 2.0), 1.7)])
-    print("// Plane.from_point((0.3, -1.2, 2.0), (4.5, 0.1, -3.3))", [hexv(x) if isinstance(x, tuple) else bits(x) for x in plane_from_point((0.3, -1.2, 2.0), (4.5, 0.1, -3.3))])
+    print("// Plane.make((0.3, -1.2, 2.0), 1.7)", [hexv(x) if isinstance(x, tuple) else literal(x) for x in plane_make((0.3, -1.2, 2.0), 1.7)])
+    print("// Plane.from_point((0.3, -1.2, 2.0), (4.5, 0.1, -3.3))", [hexv(x) if isinstance(x, tuple) else literal(x) for x in plane_from_point((0.3, -1.2, 2.0), (4.5, 0.1, -3.3))])
     pl = plane_from_points((1.0, 2.0, 3.0), (-0.5, 4.0, 0.25), (2.2, -1.0, 1.1))
-    print("// Plane.from_points((1, 2, 3), (-0.5, 4, 0.25), (2.2, -1, 1.1))", hexv(pl[0]), bits(pl[1]))
-    print("//   distance_to_point (0.7, 0.7, 0.7)", bits(abs(dot(pl[0], (0.7, 0.7, 0.7)) + pl[1])))
+    print("// Plane.from_points((1, 2, 3), (-0.5, 4, 0.25), (2.2, -1, 1.1))", hexv(pl[0]), literal(pl[1]))
+    print("//   distance_to_point (0.7, 0.7, 0.7)", literal(abs(dot(pl[0], (0.7, 0.7, 0.7)) + pl[1])))
     print("//   plane_line (0.1, 0.2, 0.3) -> (5, -6, 7)", hexv(plane_line(pl, (0.1, 0.2, 0.3), (5.0, -6.0, 7.0))))
-    print("// area r=1.3", bits((1.3 * 1.3) * PI))
+    print("// area r=1.3", literal((1.3 * 1.3) * PI))
     # Two tilted coplanar circles.
     n = normalize((1.0, 2.0, 2.0))
     c1 = (0.5, -0.25, 0.0)
