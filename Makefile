@@ -11,6 +11,11 @@ VENV    ?= .venv
 PY      := $(VENV)/bin/python
 BIN     := $(CURDIR)/$(VENV)/bin
 STAMP   := $(VENV)/.deps-installed
+# One stamp per optional-dependency group of pyproject.toml, installed only for
+# the targets that use it: bench's comparison libraries stay out of make test.
+TEST_EXTRAS  := $(VENV)/.extras-test
+DEMO_EXTRAS  := $(VENV)/.extras-demo
+BENCH_EXTRAS := $(VENV)/.extras-bench
 BUILD_DEPS := scikit-build-core>=0.10 cmake>=3.24 ninja tbb-devel==2023.2.0
 CMAKE   := $(BIN)/cmake
 SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/lorvik/*)
@@ -25,8 +30,11 @@ $(PY):
 $(STAMP): pyproject.toml $(PY) tools/system-deps.sh
 	tools/system-deps.sh
 	$(PY) -m pip install -q --upgrade pip
-	$(PY) -m pip install -q $(foreach d,$(BUILD_DEPS),'$(d)') \
-	    $$($(PY) tools/extras.py test bench)
+	$(PY) -m pip install -q $(foreach d,$(BUILD_DEPS),'$(d)') $$($(PY) tools/extras.py)
+	touch $@
+
+$(VENV)/.extras-%: $(STAMP)
+	$(PY) -m pip install -q $$($(PY) tools/extras.py $*)
 	touch $@
 
 # Incremental: scikit-build-core keeps its CMake tree in build/<wheel tag>.
@@ -42,7 +50,7 @@ test-core: $(STAMP)
 	$(CMAKE) --build build/core-tests
 	$(BIN)/ctest --test-dir build/core-tests --output-on-failure
 
-test-python: build
+test-python: build $(TEST_EXTRAS)
 	$(PY) -m pytest tests -q
 
 # Installs the core into build/tavrel-prefix and builds examples/cpp against it
@@ -52,16 +60,16 @@ test-cpp-consumer: $(STAMP)
 
 # The installed stubs against the installed module, then the examples and the
 # typed tools against the stubs.
-typecheck: build
+typecheck: build $(TEST_EXTRAS)
 	$(PY) tools/stubtest.py
 	$(BIN)/mypy --strict examples/ tools/stubtest.py
 
 test: test-core test-python typecheck test-cpp-consumer
 
-demo: build
+demo: build $(DEMO_EXTRAS)
 	$(PY) examples/tour.py
 
-bench: build
+bench: build $(BENCH_EXTRAS)
 	$(PY) bench/run.py
 
 # The reference site in build/site (MkDocs, strict: a broken link fails it),
@@ -93,7 +101,7 @@ leakcheck: build
 # sanitizer they check reference counts and tracemalloc, with fewer calls).
 ASAN_RT = $$(g++ -print-file-name=libasan.so):$$(g++ -print-file-name=libubsan.so)
 SANITIZE_DIR ?= build/sanitize
-sanitize: $(STAMP)
+sanitize: $(STAMP) $(TEST_EXTRAS)
 	$(CMAKE) -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_MAKE_PROGRAM=$(BIN)/ninja \
 	    -DLORVIK_SANITIZE=ON -DTAVREL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DPython_EXECUTABLE=$(CURDIR)/$(PY) >/dev/null
