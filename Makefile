@@ -76,13 +76,8 @@ bench: build $(BENCH_EXTRAS)
 # from docs/, parts of README.md and the API reference read from the stubs;
 # nothing is compiled or imported. Its tools are the `docs` extra, installed
 # only here.
-DOCS_STAMP := $(VENV)/.docs-deps-installed
-$(DOCS_STAMP): pyproject.toml $(PY)
-	$(PY) -m pip install -q $$($(PY) tools/extras.py docs)
-	touch $@
-
 .PHONY: docs
-docs: $(DOCS_STAMP)
+docs: $(VENV)/.extras-docs
 	NO_MKDOCS_2_WARNING=1 $(BIN)/mkdocs build --strict --quiet
 
 # Every entry point a million times per call shape, failing calls included,
