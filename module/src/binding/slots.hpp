@@ -26,10 +26,10 @@ enum class OtherBorrow {
     not_implemented,  // ... or makes the comparison NotImplemented
 };
 
-// The interpreter calls tp_hash, tp_richcompare, tp_repr, nb_negative and the
-// mapping slots only with an instance of the class that holds them (a slot
-// wrapper checks its receiver before), so these slots check it by assertion
-// only. The binary number slots are also called for the right operand.
+// The interpreter passes an instance of the class as the receiver of every
+// slot here (a slot wrapper such as Vec3d.__hash__ checks it first), except
+// the binary number slots, which it also calls when the instance is the right
+// operand: only those check, hash and comparison assert it.
 template <class C>
 struct SlotEntries {
     // Operator slot `self OP other`: NotImplemented for a foreign receiver, a
