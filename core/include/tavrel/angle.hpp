@@ -9,6 +9,7 @@
 #include <compare>
 #include <concepts>
 #include <string>
+#include <type_traits>
 
 #include "tavrel/display.hpp"
 #include "tavrel/vec3d.hpp"
@@ -17,8 +18,13 @@ namespace tavrel {
 
 struct AngleDegrees;
 
+// Each unit's constructor is explicit: a bare double never becomes an angle unnoticed, and
+// AngleRadians(x) works on every compiler (not only with parenthesised aggregate initialisation).
 struct AngleRadians {
     double angle;
+
+    AngleRadians() noexcept = default;
+    constexpr explicit AngleRadians(double radians) noexcept : angle(radians) {}
 
     // pi is the double nearest to the real number; its fractions are computed in double
     // arithmetic, so for example third_pi() is pi() / 3 rounded, not the double nearest pi/3.
@@ -49,11 +55,17 @@ struct AngleRadians {
 struct AngleDegrees {
     double angle;
 
+    AngleDegrees() noexcept = default;
+    constexpr explicit AngleDegrees(double degrees) noexcept : angle(degrees) {}
+
     constexpr AngleRadians to_radians() const noexcept;
 
     friend constexpr bool operator==(AngleDegrees, AngleDegrees) noexcept = default;
     friend constexpr auto operator<=>(AngleDegrees, AngleDegrees) noexcept = default;
 };
+
+static_assert(std::is_trivially_copyable_v<AngleRadians> && sizeof(AngleRadians) == sizeof(double));
+static_assert(std::is_trivially_copyable_v<AngleDegrees> && sizeof(AngleDegrees) == sizeof(double));
 
 // Both conversions round twice, multiplication first. Folding them into one multiplication by a
 // precomputed factor would change the last bit for about a quarter of all inputs.

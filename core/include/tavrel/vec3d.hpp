@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "tavrel/display.hpp"
 #include "tavrel/siphash.hpp"
@@ -65,6 +66,12 @@ constexpr double sum3(double a, double b, double c) noexcept {
 
 struct Vec3d {
     double x, y, z;
+
+    // Declared so that Vec3d(x, y, z) works on every compiler, not only where parenthesised
+    // aggregate initialisation is implemented. Vec3d stays trivially copyable with standard
+    // layout (checked below), and Vec3d{} is still all zeros.
+    Vec3d() noexcept = default;
+    constexpr Vec3d(double x_, double y_, double z_) noexcept : x(x_), y(y_), z(z_) {}
 
     static constexpr Vec3d zero() noexcept { return {0.0, 0.0, 0.0}; }
     static constexpr Vec3d i() noexcept { return {1.0, 0.0, 0.0}; }
@@ -178,7 +185,10 @@ struct Vec3d {
     Quat to_quat() const noexcept;
 };
 
-static_assert(sizeof(Vec3d) == 3 * sizeof(double), "Vec3d arrays must be flat arrays of doubles");
+// An array of Vec3d is a flat array of doubles, copied as bytes.
+static_assert(sizeof(Vec3d) == 3 * sizeof(double) && std::is_standard_layout_v<Vec3d>);
+static_assert(std::is_trivially_copyable_v<Vec3d> &&
+              std::is_trivially_default_constructible_v<Vec3d>);
 
 constexpr Vec3d operator+(const Vec3d& a, const Vec3d& b) noexcept {
     return {a.x + b.x, a.y + b.y, a.z + b.z};
