@@ -53,7 +53,7 @@ test-cpp-consumer: $(STAMP)
 
 # g++ and clang++, libstdc++ and libc++, -O0 and -O3 -march=native, into
 # build/compilers (tools/test-compilers.sh); installs Clang and libc++ if missing.
-test-compilers: $(STAMP)
+test-compilers: $(STAMP) $(TEST_EXTRAS)
 	tools/system-deps.sh compilers
 	tools/test-compilers.sh $(PY)
 

@@ -71,7 +71,8 @@ core_tests() {  # core_tests NAME EXPECT CXX FLAGS [CMake arguments...]
 }
 
 native="-O3 -march=native"
-has_fma() { clang++ -march=native -dM -E -x c++ /dev/null | grep -q __FMA__; }
+# Not a pipe into grep -q: under pipefail the writer's SIGPIPE would read as "no".
+has_fma() { [[ $(clang++ -march=native -dM -E -x c++ /dev/null) == *__FMA__* ]]; }
 
 libcxx_gtest=(-DGTest_DIR="$gtest_libcxx/lib/cmake/GTest")
 step "GoogleTest for libc++" build_gtest_libcxx
@@ -94,7 +95,8 @@ else
 fi
 
 consumer() {  # consumer NAME CXXFLAGS
-    CXX=clang++ CXXFLAGS=$2 tools/test-cpp-consumer.sh "$root/consumer-$1" | grep 'tests passed'
+    run_tests "$root/consumer-$1.log" pass \
+        env CXX=clang++ CXXFLAGS="$2" tools/test-cpp-consumer.sh "$root/consumer-$1"
 }
 step "C++ consumer, clang++, libstdc++, $native" consumer clang-libstdc++ "$native"
 step "C++ consumer, clang++, libc++, $native" consumer clang-libc++ "-stdlib=libc++ $native"
@@ -108,7 +110,7 @@ module_clang() {
     local module
     module=$(PYTHONPATH=$dir/python "$python" -c 'import lorvik; print(lorvik.__file__)')
     [[ $module == "$dir/python/"* ]] || { echo "error: imported $module" >&2; return 1; }
-    readelf -p .comment "$module" | grep -q clang || { echo "error: $module not built by clang" >&2; return 1; }
+    [[ $(readelf -p .comment "$module") == *clang* ]] || { echo "error: $module not built by clang" >&2; return 1; }
     run_tests "$dir/pytest.log" pass env PYTHONPATH="$dir/python" "$python" -m pytest tests -q -p no:cacheprovider
 }
 step "lorvik built by clang++, Python suite" module_clang
