@@ -1,6 +1,8 @@
 # make demo   builds everything and runs the tour (examples/tour.py)
 # make test   builds everything and runs every test suite, the type checks
 #             and the C++ consumer example
+# make test-compilers  the core tests, the C++ consumer and the Python suite
+#             under each supported compiler and standard library
 # make bench  runs the benchmarks against numpy, scipy and PyGLM
 # make docs   builds the reference site into build/site (open build/site/index.html)
 # make leakcheck, make sanitize: the long leak check and the ASan/UBSan run
@@ -20,7 +22,7 @@ BUILD_DEPS := scikit-build-core>=0.10 cmake>=3.24 ninja tbb-devel==2023.2.0
 CMAKE   := $(BIN)/cmake
 SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/lorvik/*)
 
-.PHONY: all demo test test-core test-python test-cpp-consumer typecheck bench sanitize leakcheck check-free-threaded format build clean
+.PHONY: all demo test test-core test-python test-cpp-consumer test-compilers typecheck bench sanitize leakcheck check-free-threaded format build clean
 
 all: build
 
@@ -57,6 +59,12 @@ test-python: build $(TEST_EXTRAS)
 # through find_package(tavrel), as a project outside this tree would.
 test-cpp-consumer: $(STAMP)
 	PATH="$(BIN):$$PATH" CMAKE_GENERATOR=Ninja tools/test-cpp-consumer.sh build
+
+# g++ and clang++, libstdc++ and libc++, -O0 and -O3 -march=native, into
+# build/compilers (tools/test-compilers.sh); installs Clang and libc++ if missing.
+test-compilers: $(STAMP) $(TEST_EXTRAS)
+	tools/system-deps.sh compilers
+	tools/test-compilers.sh $(PY)
 
 # The installed stubs against the installed module, then the examples and the
 # typed tools against the stubs.
