@@ -1,9 +1,12 @@
 # make demo   builds everything and runs the tour (examples/tour.py)
 # make test   builds everything and runs every test suite, the type checks
 #             and the C++ consumer example
+# make test-compilers  the core tests, the C++ consumer and the Python suite
+#             under each supported compiler and standard library
 # make bench  runs the benchmarks against numpy, scipy and PyGLM
 # make test-free-threaded, make bench-threads: the test suite and the thread
 #             scaling table on a free-threaded CPython (built once per machine)
+# make docs   builds the reference site into build/site (open build/site/index.html)
 # make leakcheck, make sanitize: the long leak check and the ASan/UBSan run
 SHELL := bash
 .SHELLFLAGS := -euo pipefail -c
@@ -12,12 +15,17 @@ VENV    ?= .venv
 PY      := $(VENV)/bin/python
 BIN     := $(CURDIR)/$(VENV)/bin
 STAMP   := $(VENV)/.deps-installed
+# One stamp per optional-dependency group of pyproject.toml, installed only for
+# the targets that use it: bench's comparison libraries stay out of make test.
+TEST_EXTRAS  := $(VENV)/.extras-test
+DEMO_EXTRAS  := $(VENV)/.extras-demo
+BENCH_EXTRAS := $(VENV)/.extras-bench
 BUILD_DEPS := scikit-build-core>=0.10 cmake>=3.24 ninja tbb-devel==2023.2.0
 CMAKE   := $(BIN)/cmake
 SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/lorvik/*)
 
-.PHONY: all demo test test-core test-python test-cpp-consumer typecheck bench sanitize leakcheck build-free-threaded \
-        test-free-threaded bench-threads format build clean
+.PHONY: all demo test test-core test-python test-cpp-consumer test-compilers typecheck bench sanitize leakcheck \
+        build-free-threaded test-free-threaded bench-threads format build clean
 
 all: build
 
@@ -27,8 +35,11 @@ $(PY):
 $(STAMP): pyproject.toml $(PY) tools/system-deps.sh
 	tools/system-deps.sh
 	$(PY) -m pip install -q --upgrade pip
-	$(PY) -m pip install -q $(foreach d,$(BUILD_DEPS),'$(d)') \
-	    $$($(PY) tools/extras.py test bench)
+	$(PY) -m pip install -q $(foreach d,$(BUILD_DEPS),'$(d)') $$($(PY) tools/extras.py)
+	touch $@
+
+$(VENV)/.extras-%: $(STAMP)
+	$(PY) -m pip install -q $$($(PY) tools/extras.py $*)
 	touch $@
 
 # Incremental: scikit-build-core keeps its CMake tree in build/<wheel tag>.
@@ -44,7 +55,7 @@ test-core: $(STAMP)
 	$(CMAKE) --build build/core-tests
 	$(BIN)/ctest --test-dir build/core-tests --output-on-failure
 
-test-python: build
+test-python: build $(TEST_EXTRAS)
 	$(PY) -m pytest tests -q
 
 # Installs the core into build/tavrel-prefix and builds examples/cpp against it
@@ -52,19 +63,33 @@ test-python: build
 test-cpp-consumer: $(STAMP)
 	PATH="$(BIN):$$PATH" CMAKE_GENERATOR=Ninja tools/test-cpp-consumer.sh build
 
+# g++ and clang++, libstdc++ and libc++, -O0 and -O3 -march=native, into
+# build/compilers (tools/test-compilers.sh); installs Clang and libc++ if missing.
+test-compilers: $(STAMP) $(TEST_EXTRAS)
+	tools/system-deps.sh compilers
+	tools/test-compilers.sh $(PY)
+
 # The installed stubs against the installed module, then the examples and the
 # typed tools against the stubs.
-typecheck: build
+typecheck: build $(TEST_EXTRAS)
 	$(PY) tools/stubtest.py
 	$(BIN)/mypy --strict examples/ tools/stubtest.py
 
 test: test-core test-python typecheck test-cpp-consumer
 
-demo: build
+demo: build $(DEMO_EXTRAS)
 	$(PY) examples/tour.py
 
-bench: build
+bench: build $(BENCH_EXTRAS)
 	$(PY) bench/run.py
+
+# The reference site in build/site (MkDocs, strict: a broken link fails it),
+# from docs/, parts of README.md and the API reference read from the stubs;
+# nothing is compiled or imported. Its tools are the `docs` extra, installed
+# only here.
+.PHONY: docs
+docs: $(VENV)/.extras-docs
+	NO_MKDOCS_2_WARNING=1 $(BIN)/mkdocs build --strict --quiet
 
 # Every entry point a million times per call shape, failing calls included,
 # with the memory growth per call (about a quarter of an hour).
@@ -82,7 +107,7 @@ leakcheck: build
 # sanitizer they check reference counts and tracemalloc, with fewer calls).
 ASAN_RT = $$(g++ -print-file-name=libasan.so):$$(g++ -print-file-name=libubsan.so)
 SANITIZE_DIR ?= build/sanitize
-sanitize: $(STAMP)
+sanitize: $(STAMP) $(TEST_EXTRAS)
 	$(CMAKE) -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_MAKE_PROGRAM=$(BIN)/ninja \
 	    -DLORVIK_SANITIZE=ON -DTAVREL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DPython_EXECUTABLE=$(CURDIR)/$(PY) >/dev/null

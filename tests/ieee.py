@@ -1,6 +1,6 @@
-"""IEEE reference helpers for the bit-exact tests: bit patterns, division and
-the C library's trigonometry without Python's exceptions, the decimal display
-of a double, and samples of ordinary and hostile doubles.
+"""IEEE reference helpers for the bit-exact tests: bit patterns, division,
+square root and the C library's trigonometry without Python's exceptions, the
+decimal display of a double, and samples of ordinary and hostile doubles.
 """
 
 from __future__ import annotations
@@ -12,9 +12,12 @@ import random
 import struct
 from collections.abc import Callable
 from decimal import Decimal
+from typing import Protocol
 
 INF = math.inf
+NAN = math.nan
 PI = 3.141592653589793
+EPS = 2.0**-52
 
 _libm = ctypes.CDLL(ctypes.util.find_library("m"))
 for _name in ("sin", "cos", "tan", "acos"):
@@ -54,6 +57,20 @@ def bits(x: float) -> str:
     return "NaN" if math.isnan(x) else exact_bits(x)
 
 
+class HasXYZ(Protocol):
+    @property
+    def x(self) -> float: ...
+    @property
+    def y(self) -> float: ...
+    @property
+    def z(self) -> float: ...
+
+
+def vbits(v: HasXYZ | tuple[float, ...]) -> tuple[str, ...]:
+    """`bits` of each component of a vector object or a tuple."""
+    return tuple(bits(x) for x in (v if isinstance(v, tuple) else (v.x, v.y, v.z)))
+
+
 def flip_sign(x: float) -> float:
     return from_bits(struct.unpack("<Q", struct.pack("<d", x))[0] ^ (1 << 63))
 
@@ -67,6 +84,11 @@ def div(a: float, b: float) -> float:
     if a == 0.0:
         return INF - INF  # the CPU's default NaN
     return math.copysign(INF, a) * math.copysign(1.0, b)
+
+
+def sqrt(x: float) -> float:
+    """IEEE square root: the CPU's NaN below zero (Python raises)."""
+    return math.sqrt(x) if x >= 0.0 or math.isnan(x) else INF - INF
 
 
 def display(x: float) -> str:

@@ -29,11 +29,10 @@ import lorvik
 # The cases call with wrong types on purpose: the module is untyped here.
 _lorvik: Any = lorvik
 Vec3d, AngleRadians, AngleDegrees, Quat = _lorvik.Vec3d, _lorvik.AngleRadians, _lorvik.AngleDegrees, _lorvik.Quat
+VecList = _lorvik.VecList
 Circle, Plane = _lorvik.geometry.Circle, _lorvik.geometry.Plane
 circle_circle, circle_point = _lorvik.geometry.circle_circle, _lorvik.geometry.circle_point
 circle_point_unchecked, plane_line = _lorvik.geometry.circle_point_unchecked, _lorvik.geometry.plane_line
-
-HAS_VEC_LIST = hasattr(lorvik, "VecList")
 
 # Attributes that every class has and that are not entry points.
 NOT_ENTRIES = {"__doc__", "__module__"}
@@ -164,12 +163,11 @@ class Case:
 
 
 def panic_type() -> type[BaseException]:
-    if HAS_VEC_LIST:
-        try:
-            _lorvik.VecList.empty().collapse(3)
-        except BaseException as error:  # PanicException derives from BaseException
-            return type(error)
-    raise RuntimeError("no PanicException available")
+    try:
+        VecList.empty().collapse(3)
+    except BaseException as error:  # PanicException derives from BaseException
+        return type(error)
+    raise AssertionError("collapse(3) did not fault")
 
 
 # Kinds of parameters: good value factories and refused values with the
@@ -240,8 +238,7 @@ R = Kind("AngleRadians", lambda: AngleRadians(0.25), class_bad("AngleRadians", l
 Q = Kind("Quat", lambda: Quat(0.5, 0.5, -0.5, 0.5), class_bad("Quat", lambda: Vec3d(1, 2, 3)))
 C = Kind("Circle", lambda: Circle(Vec3d(0, 0, 0), 1.0, Vec3d(0, 0, 1)), class_bad("Circle", lambda: Plane.xy()))
 P = Kind("Plane", lambda: Plane(Vec3d(0, 0, 1), 2.0), class_bad("Plane", lambda: Circle.none()))
-if HAS_VEC_LIST:
-    L = Kind("VecList", lambda: _lorvik.VecList([Vec3d(1, 2, 3)]), class_bad("VecList", lambda: [Vec3d(1, 2, 3)]))
+L = Kind("VecList", lambda: VecList([Vec3d(1, 2, 3)]), class_bad("VecList", lambda: [Vec3d(1, 2, 3)]))
 
 
 def sequence_bad(arg: str) -> list[Bad]:
@@ -600,7 +597,6 @@ def geometry_cases() -> Iterator[Case]:
 
 
 def vec_list_cases() -> Iterator[Case]:
-    VecList = _lorvik.VecList
     vectors = [Vec3d(1, 2, 3), Vec3d(-0.5, 0.0, 4.0), Vec3d(1e-3, 7.0, -2.0)]
     v = VecList(vectors)
     big = VecList([Vec3d(i, -i, 0.5 * i) for i in range(256)])  # several chunks for the pool
@@ -690,17 +686,14 @@ def vec_list_cases() -> Iterator[Case]:
 
 def cases() -> list[Case]:
     """Every case, made with fresh objects."""
-    builders: list[Callable[[], Iterator[Case]]] = [vec3d_cases, angle_cases, quat_cases, geometry_cases]
-    if HAS_VEC_LIST:
-        builders.append(vec_list_cases)
+    builders: list[Callable[[], Iterator[Case]]] = [
+        vec3d_cases, angle_cases, quat_cases, geometry_cases, vec_list_cases,
+    ]
     return [case for build in builders for case in build()]
 
 
 def classes() -> list[type]:
-    found: list[type] = [AngleDegrees, AngleRadians, Quat, Vec3d, Circle, Plane]
-    if HAS_VEC_LIST:
-        found += [_lorvik.VecList, type(iter(_lorvik.VecList.empty()))]
-    return found
+    return [AngleDegrees, AngleRadians, Quat, Vec3d, Circle, Plane, VecList, type(iter(VecList.empty()))]
 
 
 def members() -> set[str]:

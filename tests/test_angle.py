@@ -17,9 +17,8 @@ import pytest
 
 from lorvik import AngleDegrees, AngleRadians, Vec3d
 
-from ieee import (
-    INF, PI, acos, bits, cos, display, div, exact_bits, flip_sign, pairs, sample, sin, tan,
-)
+import reference as ref
+from ieee import INF, PI, bits, cos, display, div, exact_bits, flip_sign, pairs, sample, sin, tan
 
 DEGREE_SIGN = "\u00b0"
 
@@ -35,7 +34,7 @@ RADIANS_UNARY: dict[str, tuple[Callable[[AngleRadians], float], Callable[[float]
     "sec": (lambda a: a.sec(), lambda x: div(1.0, cos(x))),
     "csc": (lambda a: a.csc(), lambda x: div(1.0, sin(x))),
     "cot": (lambda a: a.cot(), lambda x: div(1.0, tan(x))),
-    "to_degrees": (lambda a: a.to_degrees().angle, lambda x: div(x * 180.0, PI)),
+    "to_degrees": (lambda a: a.to_degrees().angle, ref.to_degrees),
 }
 
 
@@ -48,7 +47,7 @@ def test_radians_unary_formulas(name: str) -> None:
 
 def test_to_radians_formula() -> None:
     for x in sample(12):
-        assert bits(AngleDegrees(x).to_radians().angle) == bits(div(x * PI, 180.0)), x
+        assert bits(AngleDegrees(x).to_radians().angle) == bits(ref.to_radians(x)), x
 
 
 @pytest.mark.parametrize("cls", [AngleRadians, AngleDegrees])
@@ -142,14 +141,6 @@ def test_to_radians_rounds_twice(degrees: float, radians: float) -> None:
 # Vec3d.angle_to
 
 
-def ref_angle_to(a: tuple[float, ...], b: tuple[float, ...]) -> float:
-    def dot(u: tuple[float, ...], v: tuple[float, ...]) -> float:
-        return (u[0] * v[0] + u[1] * v[1]) + u[2] * v[2]
-
-    lengths = math.sqrt(dot(a, a)) * math.sqrt(dot(b, b))
-    return acos(div(dot(a, b), lengths))
-
-
 def test_angle_to_formula() -> None:
     values = sample(16, 1200)
     rng = random.Random(17)
@@ -158,7 +149,7 @@ def test_angle_to_formula() -> None:
         b = tuple(rng.choice(values) if rng.random() < 0.2 else rng.uniform(-5, 5) for _ in "xyz")
         result = Vec3d(*a).angle_to(Vec3d(*b))
         assert type(result) is AngleRadians
-        assert bits(result.angle) == bits(ref_angle_to(a, b)), (a, b)
+        assert bits(result.angle) == bits(ref.angle_to(a, b)), (a, b)
 
 
 @pytest.mark.parametrize(
@@ -226,39 +217,6 @@ def test_class_identity(cls: type) -> None:
     with pytest.raises(TypeError):
         type("Sub", (cls,), {})
     assert cls(angle=2.5).angle == 2.5
-
-
-@pytest.mark.parametrize(
-    "call, message",
-    [
-        (
-            lambda: AngleRadians(),
-            "AngleRadians.__new__() missing 1 required positional argument: 'angle'",
-        ),
-        (
-            lambda: AngleRadians(1, 2),
-            "AngleRadians.__new__() takes 1 positional arguments but 2 were given",
-        ),
-        (
-            lambda: AngleDegrees(degrees=1),
-            "AngleDegrees.__new__() got an unexpected keyword argument 'degrees'",
-        ),
-        (
-            lambda: AngleDegrees(1, angle=1),
-            "AngleDegrees.__new__() got multiple values for argument 'angle'",
-        ),
-        (lambda: AngleRadians("1"), "argument 'angle': must be real number, not str"),
-        (
-            lambda: Vec3d(1, 0, 0).angle_to(1.0),
-            "argument 'other': 'float' object is not an instance of 'Vec3d'",
-        ),
-        (lambda: AngleRadians(1).sin(1), "AngleRadians.sin() takes no arguments (1 given)"),
-    ],
-)
-def test_argument_errors(call: Callable[[], object], message: str) -> None:
-    with pytest.raises(TypeError) as error:
-        call()
-    assert str(error.value) == message
 
 
 @pytest.mark.parametrize("cls", [AngleRadians, AngleDegrees])

@@ -30,7 +30,6 @@ lorvik: Any = surface._lorvik
 
 pytestmark = [
     pytest.mark.skipif(not hasattr(os, "fork"), reason="needs os.fork"),
-    pytest.mark.skipif(not surface.HAS_VEC_LIST, reason="needs VecList"),
     # Forking while the pool's threads exist is the point of these tests.
     pytest.mark.filterwarnings("ignore:This process .* is multi-threaded, use of fork:DeprecationWarning"),
 ]

@@ -19,7 +19,6 @@ import importlib
 import math
 import operator
 import random
-import struct
 import warnings
 from collections import Counter
 from collections.abc import Callable
@@ -32,13 +31,13 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 import surface
+from ieee import exact_bits
 from surface import FloatLike, Hostile, IndexLike, RaisingFloat, RaisingIndex, RaisingSequence, WrongFloat, WrongIndex
 
 lorvik: Any = importlib.import_module("lorvik")
 geometry: Any = lorvik.geometry
 Vec3d, Quat, AngleRadians, AngleDegrees = lorvik.Vec3d, lorvik.Quat, lorvik.AngleRadians, lorvik.AngleDegrees
 Plane, Circle = geometry.Plane, geometry.Circle
-HAS_VEC_LIST = surface.HAS_VEC_LIST
 
 EXAMPLES = 800
 CALLS_PER_EXAMPLE = 250  # 200 000 hostile calls in all
@@ -132,10 +131,6 @@ SYNTAX: dict[str, Callable[..., object]] = {
 # Hostile values.
 
 
-def bits(x: float) -> bytes:
-    return struct.pack("<d", x)
-
-
 SPECIAL_FLOATS = [
     0.0, -0.0, math.inf, -math.inf, math.nan, -math.nan, 5e-324, -5e-324, 2.2250738585072014e-308,
     1.7976931348623157e308, -1.7976931348623157e308, 1.0, -1.0, 1.0000000000000002, 1e300, 1e-300, 3.0,
@@ -177,7 +172,7 @@ class Touching:
         target: Any = self.target
         self.touched += 1
         try:
-            if HAS_VEC_LIST and isinstance(target, lorvik.VecList):
+            if isinstance(target, lorvik.VecList):
                 target.append(Vec3d(0.0, 0.0, 0.0))
             else:
                 name = next(n for n, a in vars(type(target)).items()
@@ -218,10 +213,9 @@ def lorvik_values(rng: random.Random, floats: list[float]) -> list[object]:
         Circle(Vec3d(0, 0, 0), 1.0, Vec3d(0, 0, 1)),
         Circle(Vec3d(1, 0, 0), 1.0, Vec3d(0, 0, 1)),
     ]
-    if HAS_VEC_LIST:
-        for size in (0, 2, 100):  # 100: long enough for the worker pool
-            vec_list = lorvik.VecList([Vec3d(f(), f(), f()) for _ in range(size)])
-            values += [vec_list, iter(vec_list)]
+    for size in (0, 2, 100):  # 100: long enough for the worker pool
+        vec_list = lorvik.VecList([Vec3d(f(), f(), f()) for _ in range(size)])
+        values += [vec_list, iter(vec_list)]
     return values
 
 
@@ -243,17 +237,17 @@ def state(obj: object) -> object:
     kind = type(obj).__name__
     o: Any = obj
     if kind == "Vec3d":
-        return (bits(o.x), bits(o.y), bits(o.z))
+        return (exact_bits(o.x), exact_bits(o.y), exact_bits(o.z))
     if kind == "Quat":
-        return (bits(o.w), bits(o.i), bits(o.j), bits(o.k))
+        return (exact_bits(o.w), exact_bits(o.i), exact_bits(o.j), exact_bits(o.k))
     if kind in ("AngleRadians", "AngleDegrees"):
-        return bits(o.angle)
+        return exact_bits(o.angle)
     if kind == "Plane":
-        return (state(o.normal), bits(o.distance))
+        return (state(o.normal), exact_bits(o.distance))
     if kind == "Circle":
-        return (state(o.center), bits(o.radius), state(o.normal))
+        return (state(o.center), exact_bits(o.radius), state(o.normal))
     if kind == "VecList":
-        return tuple(b for row in o.to_array() for b in map(bits, row))
+        return tuple(b for row in o.to_array() for b in map(exact_bits, row))
     return None  # not a lorvik value (iterators are left alone: reading would consume)
 
 
@@ -389,7 +383,7 @@ def fuzz_batch(seed: int, floats: list[float], ints: list[int]) -> None:
     int_pool = SPECIAL_INTS + ints
     objects = lorvik_values(rng, float_pool)
     pool = hostile_values(rng, float_pool, int_pool) + objects
-    panic = surface.panic_type() if HAS_VEC_LIST else Hostile
+    panic = surface.panic_type()
     by_class: dict[type, list[object]] = {}
     for obj in objects:
         by_class.setdefault(type(obj), []).append(obj)

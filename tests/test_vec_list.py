@@ -11,7 +11,6 @@ from __future__ import annotations
 import math
 import os
 import random
-import struct
 import subprocess
 import sys
 import textwrap
@@ -20,36 +19,17 @@ from collections.abc import Callable
 import pytest
 
 import lorvik
-from lorvik import Vec3d, VecList
+from lorvik import Quat, Vec3d, VecList
 
-EPS = 2.0**-52
-INF = math.inf
-NAN = math.nan
+import reference as ref
+from ieee import EPS, INF, NAN, bits, exact_bits, vbits
+from surface import panic_type
+
 NEG_NAN = -math.nan
-
-
-def exact_bits(x: float) -> str:
-    return struct.pack(">d", x).hex()
-
-
-def bits(x: float) -> str:
-    """The bit pattern; every NaN alike, since which of two NaNs survives an
-    operation depends on the compiler's operand order."""
-    return "NaN" if math.isnan(x) else struct.pack(">d", x).hex()
-
-
-def vec_bits(v: Vec3d) -> tuple[str, str, str]:
-    return bits(v.x), bits(v.y), bits(v.z)
 
 
 def as_tuple(v: Vec3d) -> tuple[float, float, float]:
     return v.x, v.y, v.z
-
-
-def panic_type() -> type[BaseException]:
-    with pytest.raises(BaseException) as info:
-        VecList.empty().collapse(3)
-    return info.type
 
 
 def sample_vectors(seed: int, count: int) -> list[Vec3d]:
@@ -195,22 +175,13 @@ def test_append_and_extend() -> None:
 # Bulk operations against the scalar methods and the formulas.
 
 
-def ref_dot(e: Vec3d, o: Vec3d) -> float:
-    return (e.x * o.x + e.y * o.y) + e.z * o.z
-
-
 def ref_distance_squared(e: Vec3d, o: Vec3d) -> float:
-    dx, dy, dz = e.x - o.x, e.y - o.y, e.z - o.z
-    return (dx * dx + dy * dy) + dz * dz
-
-
-def ref_magnitude(e: Vec3d) -> float:
-    return math.sqrt((e.x * e.x + e.y * e.y) + e.z * e.z)
+    return ref.distance_squared(as_tuple(e), as_tuple(o))
 
 
 FLOAT_OPS: list[tuple[str, Callable[[VecList], list[float]], Callable[[Vec3d], float], Callable[[Vec3d], float]]] = [
-    ("dot", lambda v: v.dot(OTHER), lambda e: e.dot(OTHER), lambda e: ref_dot(e, OTHER)),
-    ("magnitude", lambda v: v.magnitude(), lambda e: e.magnitude(), ref_magnitude),
+    ("dot", lambda v: v.dot(OTHER), lambda e: e.dot(OTHER), lambda e: ref.dot(as_tuple(e), as_tuple(OTHER))),
+    ("magnitude", lambda v: v.magnitude(), lambda e: e.magnitude(), lambda e: ref.magnitude(as_tuple(e))),
     ("distance_to", lambda v: v.distance_to(other=OTHER), lambda e: e.distance_to(OTHER),
      lambda e: math.sqrt(ref_distance_squared(e, OTHER))),
     ("distance_squared", lambda v: v.distance_squared(OTHER), lambda e: e.distance_squared(OTHER),
@@ -249,8 +220,8 @@ def test_vector_results(name: str, bulk: Callable[[VecList], VecList], scalar: C
     source = VecList(VECTORS)
     result = bulk(source)
     assert type(result) is VecList and result is not source and len(result) == len(VECTORS)
-    assert [vec_bits(e) for e in result] == [vec_bits(scalar(e)) for e in VECTORS]
-    assert [vec_bits(e) for e in source] == [vec_bits(e) for e in VECTORS]
+    assert [vbits(e) for e in result] == [vbits(scalar(e)) for e in VECTORS]
+    assert [vbits(e) for e in source] == [vbits(e) for e in VECTORS]
 
 
 def test_is_unit_and_degenerate_values() -> None:
@@ -265,9 +236,9 @@ def test_is_unit_and_degenerate_values() -> None:
 def test_collapse(axis: int) -> None:
     result = VecList(VECTORS).collapse(axis=axis)
     for before, after in zip(VECTORS, result):
-        expected = list(vec_bits(before))
+        expected = list(vbits(before))
         expected[axis] = bits(0.0)
-        assert list(vec_bits(after)) == expected
+        assert list(vbits(after)) == expected
 
 
 @pytest.mark.parametrize(
@@ -425,30 +396,25 @@ def test_minimum_distance_matches_a_scan() -> None:
 
 
 # ---------------------------------------------------------------------------
-# rotate (needs the Quat class).
+# rotate
 
 
-quat_missing = pytest.mark.skipif(not hasattr(lorvik, "Quat"), reason="Quat is not bound yet")
-
-
-@quat_missing
 @pytest.mark.parametrize("q", [(0.5, 0.5, 0.5, 0.5), (0.9, 0.1, -0.3, 0.2), (2.0, 0.0, 0.0, 0.0), (0, 0, 0, 0)])
 def test_rotate_in_place(q: tuple[float, float, float, float]) -> None:
-    quat = lorvik.Quat(*q)
+    quat = Quat(*q)
     v = VecList(VECTORS)
     it = iter(v)
     assert v.rotate(quat=quat) is None  # type: ignore[func-returns-value]
-    assert [vec_bits(e) for e in v] == [vec_bits(quat.rotate(e)) for e in VECTORS]
-    assert [vec_bits(e) for e in it] == [vec_bits(e) for e in VECTORS]
+    assert [vbits(e) for e in v] == [vbits(quat.rotate(e)) for e in VECTORS]
+    assert [vbits(e) for e in it] == [vbits(e) for e in VECTORS]
 
 
-@quat_missing
 def test_rotate_examples() -> None:
     v = VecList([Vec3d(1, 2, 3), Vec3d(INF, 0, 0)])
-    v.rotate(lorvik.Quat(2, 0, 0, 0))
+    v.rotate(Quat(2, 0, 0, 0))
     assert as_tuple(v[0]) == (4, 8, 12) and all(math.isnan(x) for x in as_tuple(v[1]))
     empty = VecList.empty()
-    empty.rotate(lorvik.Quat(1, 0, 0, 0))
+    empty.rotate(Quat(1, 0, 0, 0))
     assert len(empty) == 0
 
 
@@ -459,8 +425,7 @@ def test_rotate_examples() -> None:
 DIGEST_SCRIPT = textwrap.dedent(
     """
     import hashlib, random, struct, sys, os
-    import lorvik
-    from lorvik import Vec3d, VecList
+    from lorvik import Quat, Vec3d, VecList
 
     rng = random.Random(11)
     points = [Vec3d(rng.uniform(-1e3, 1e3), rng.uniform(-1e3, 1e3), rng.uniform(-1e3, 1e3))
@@ -491,9 +456,8 @@ DIGEST_SCRIPT = textwrap.dedent(
             found = v.minimum_distance_to(other, stride)
             digest.update(repr(found[0]).encode())
             feed([found[1]])
-    if hasattr(lorvik, "Quat"):
-        v.rotate(lorvik.Quat(0.9, 0.1, -0.3, 0.2))
-        feed_list(v)
+    v.rotate(Quat(0.9, 0.1, -0.3, 0.2))
+    feed_list(v)
     mag = v.magnitude()
     assert all(struct.pack("<d", mag[i]) == struct.pack("<d", v[i].magnitude())
                for i in range(0, len(v), 2))

@@ -1,4 +1,5 @@
-"""Prints the requirements of the named optional-dependency groups of pyproject.toml."""
+"""Prints the run-time requirements of pyproject.toml and those of the named
+optional-dependency groups (none: the run-time ones only)."""
 
 import sys
 import tomllib

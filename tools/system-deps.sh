@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # Installs the system packages a build needs: by default those of the C++ test
-# suites (GoogleTest); `free-threaded` adds what building CPython takes (the
-# headers of the standard library's compiled modules pip and the tests use).
+# suites (GoogleTest); with the argument "compilers", also those of the
+# compiler matrix (Clang, libc++); with "free-threaded", what building CPython
+# takes (the headers of the standard library's compiled modules pip and the
+# tests use).
 set -euo pipefail
 
 missing=()
 [[ -f /usr/include/gtest/gtest.h ]] || missing+=(libgtest-dev)
 command -v g++ >/dev/null || missing+=(g++)
+if [[ ${1:-} == compilers ]]; then
+    [[ -f /usr/src/googletest/CMakeLists.txt ]] || missing+=(googletest)
+    # A program linked against libc++ needs the compiler, the headers and libc++abi.
+    echo 'int main() {}' | clang++ -stdlib=libc++ -x c++ - -o /dev/null >/dev/null 2>&1 ||
+        missing+=(clang libc++-dev libc++abi-dev)
+fi
 if [[ ${1:-} == free-threaded ]]; then
     for package in make xz-utils libssl-dev zlib1g-dev libffi-dev libbz2-dev liblzma-dev libsqlite3-dev; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")

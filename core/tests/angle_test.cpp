@@ -241,15 +241,6 @@ TEST(Angle, TextAppendsToExistingBuffer) {
     EXPECT_EQ(out, "a=3.142 radians90\xc2\xb0");
 }
 
-#ifdef TAVREL_HAS_STD_FORMAT
-TEST(Angle, StdFormatHonoursOnlyPrecision) {
-    EXPECT_EQ(std::format("{}", AngleRadians::half_pi()), "1.5707963267948966 radians");
-    EXPECT_EQ(std::format("{:.2f}", AngleRadians::pi()), "3.14 radians");
-    EXPECT_EQ(std::format("{:>+20.1}", AngleDegrees{45.25}), "45.2\xc2\xb0");
-    EXPECT_EQ(std::format("{:*^{}.{}f}|{}", AngleRadians{1.0}, 30, 3, 7), "1.000 radians|7");
-}
-#endif
-
 struct AngleToCase {
     Vec3d a, b;
     std::uint64_t angle;

@@ -31,6 +31,14 @@ inline std::string hex(std::uint64_t b) {
 inline constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 inline constexpr double inf = std::numeric_limits<double>::infinity();
 
+// The value, hidden from the optimiser, so that arithmetic on it happens at run time as on data
+// a program reads. Clang folds inf - inf with known operands into a NaN without the sign bit that
+// x86-64 sets at run time.
+inline double opaque(double v) {
+    volatile double hidden = v;
+    return hidden;
+}
+
 struct Bits3 {
     std::uint64_t x, y, z;
     friend bool operator==(const Bits3&, const Bits3&) = default;

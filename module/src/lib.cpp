@@ -1,5 +1,6 @@
-// Module start-up: the definitions of "lorvik" and "lorvik.geometry", their
-// registration steps, and the guard against a second interpreter.
+// Module start-up: the definitions of "lorvik" and "lorvik.geometry", the one
+// table both registration steps follow, and the guard against a second
+// interpreter.
 #include <Python.h>
 
 #include <atomic>
@@ -23,7 +24,11 @@ PyModuleDef_Slot top_slots[] = {
 };
 
 PyModuleDef top_definition = {
-    PyModuleDef_HEAD_INIT, "lorvik", "", 0, nullptr, top_slots, nullptr, nullptr, nullptr,
+    .m_base = PyModuleDef_HEAD_INIT,
+    .m_name = "lorvik",
+    .m_doc = "",
+    .m_size = 0,
+    .m_slots = top_slots,
 };
 
 PyModuleDef_Slot geometry_slots[] = {
@@ -33,8 +38,11 @@ PyModuleDef_Slot geometry_slots[] = {
 };
 
 PyModuleDef geometry_definition = {
-    PyModuleDef_HEAD_INIT, "lorvik.geometry", "",      0,       nullptr,
-    geometry_slots,        nullptr,           nullptr, nullptr,
+    .m_base = PyModuleDef_HEAD_INIT,
+    .m_name = "lorvik.geometry",
+    .m_doc = "",
+    .m_size = 0,
+    .m_slots = geometry_slots,
 };
 
 // The classes and the submodule are made once per process and shared by every
@@ -52,94 +60,115 @@ bool claim_interpreter() noexcept {
     }
     std::int64_t expected = -1;
     if (!owning_interpreter.compare_exchange_strong(expected, id) && expected != id) {
-        PyErr_SetString(PyExc_ImportError,
-                        "lorvik does not yet support sub-interpreters: it can be imported in "
-                        "one interpreter per process");
+        set_second_interpreter();
         return false;
     }
     return true;
 }
 
+// Made from its definition with a plain namespace as spec, since the
+// submodule is no entry of sys.modules.
 PyObject* make_geometry_module() noexcept {
     if (geometry_module != nullptr) {
         return Py_NewRef(geometry_module);
     }
-    PyObject* types = PyImport_ImportModule("types");
-    if (types == nullptr) {
+    const OwnedObject types(PyImport_ImportModule("types"));
+    if (!types) {
         return nullptr;
     }
-    PyObject* spec = nullptr;
-    if (PyObject* namespace_type = PyObject_GetAttrString(types, "SimpleNamespace")) {
-        if (PyObject* kwargs = Py_BuildValue("{s:s}", "name", "lorvik.geometry")) {
-            PyObject* no_args = PyTuple_New(0);
-            if (no_args != nullptr) {
-                spec = PyObject_Call(namespace_type, no_args, kwargs);
-                Py_DECREF(no_args);
-            }
-            Py_DECREF(kwargs);
-        }
-        Py_DECREF(namespace_type);
-    }
-    Py_DECREF(types);
-    if (spec == nullptr) {
+    const OwnedObject namespace_type(PyObject_GetAttrString(types.get(), "SimpleNamespace"));
+    if (!namespace_type) {
         return nullptr;
     }
-    PyObject* module = PyModule_FromDefAndSpec2(&geometry_definition, spec, PYTHON_API_VERSION);
-    Py_DECREF(spec);
-    if (module == nullptr) {
+    const OwnedObject fields(Py_BuildValue("{s:s}", "name", "lorvik.geometry"));
+    if (!fields) {
         return nullptr;
     }
-    if (PyModule_ExecDef(module, &geometry_definition) < 0) {
-        Py_DECREF(module);
+    const OwnedObject spec(PyObject_VectorcallDict(namespace_type.get(), nullptr, 0, fields.get()));
+    if (!spec) {
         return nullptr;
     }
-    geometry_module = Py_NewRef(module);
-    return module;
+    OwnedObject module(
+        PyModule_FromDefAndSpec2(&geometry_definition, spec.get(), PYTHON_API_VERSION));
+    if (!module || PyModule_ExecDef(module.get(), &geometry_definition) < 0) {
+        return nullptr;
+    }
+    geometry_module = Py_NewRef(module.get());
+    return module.release();
 }
 
 bool add_submodule(PyObject* module) noexcept {
     PyMutex_Lock(&once_lock);
-    PyObject* geometry = make_geometry_module();
+    const OwnedObject geometry(make_geometry_module());
     PyMutex_Unlock(&once_lock);
-    if (geometry == nullptr) {
-        return false;
-    }
     // Added under the last component of its own name: "geometry".
-    const bool ok = add_to_module(module, "geometry", geometry);
-    Py_DECREF(geometry);
-    return ok;
+    return geometry && add_to_module(module, "geometry", geometry.get());
 }
+
+bool add_geometry_functions(PyObject* module) noexcept {
+    for (PyMethodDef& function : geometry_functions()) {
+        if (!add_function(module, &function)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+enum class Home { top, geometry, nowhere };
+
+// One registration step: a class (made at the first import, added to its
+// module unless it lives nowhere) or another name added to a module.
+struct Step {
+    Home home;
+    bool (*make)() noexcept;
+    bool (*add)(PyObject* module) noexcept;
+};
+
+template <Bound C>
+constexpr Step class_in(Home home) noexcept {
+    return {home, &define_class<C>, &add_class<C>};
+}
+
+// Each module's names in their registration order; adding a class is one line.
+constexpr Step steps[] = {
+    class_in<tavrel::AngleDegrees>(Home::top),
+    class_in<tavrel::AngleRadians>(Home::top),
+    class_in<tavrel::Quat>(Home::top),
+    class_in<VecListValue>(Home::top),
+    class_in<tavrel::Vec3d>(Home::top),
+    {Home::top, nullptr, &add_submodule},
+    class_in<VecListIteratorValue>(Home::nowhere),  // reached by iterating a VecList
+    class_in<tavrel::geometry::Circle>(Home::geometry),
+    {Home::geometry, nullptr, &add_geometry_functions},
+    class_in<tavrel::geometry::Plane>(Home::geometry),
+};
 
 bool make_classes() noexcept {
     PyMutex_Lock(&once_lock);
-    const bool ok = init_panic_exception() && define_class<tavrel::AngleDegrees>() &&
-                    define_class<tavrel::AngleRadians>() && define_class<tavrel::Quat>() &&
-                    define_class<VecListValue>() && define_class<VecListIteratorValue>() &&
-                    define_class<tavrel::Vec3d>() && define_class<tavrel::geometry::Plane>() &&
-                    define_class<tavrel::geometry::Circle>();
+    bool ok = init_panic_exception();
+    for (const Step& step : steps) {
+        ok = ok && (step.make == nullptr || step.make());
+    }
     PyMutex_Unlock(&once_lock);
     return ok;
 }
 
+// Stops at the first failure, which fails the import.
+bool register_names(PyObject* module, Home home) noexcept {
+    for (const Step& step : steps) {
+        if (step.home == home && !step.add(module)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int exec_top(PyObject* module) noexcept {
-    const bool ok = claim_interpreter() && make_classes() &&
-                    add_class<tavrel::AngleDegrees>(module) &&
-                    add_class<tavrel::AngleRadians>(module) && add_class<tavrel::Quat>(module) &&
-                    add_class<VecListValue>(module) && add_class<tavrel::Vec3d>(module) &&
-                    add_submodule(module);
-    return ok ? 0 : -1;
+    return claim_interpreter() && make_classes() && register_names(module, Home::top) ? 0 : -1;
 }
 
 int exec_geometry(PyObject* module) noexcept {
-    if (!add_class<tavrel::geometry::Circle>(module)) {
-        return -1;
-    }
-    for (PyMethodDef& function : geometry_functions()) {
-        if (!add_function(module, &function)) {
-            return -1;
-        }
-    }
-    return add_class<tavrel::geometry::Plane>(module) ? 0 : -1;
+    return register_names(module, Home::geometry) ? 0 : -1;
 }
 
 }  // namespace

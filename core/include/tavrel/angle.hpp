@@ -9,25 +9,22 @@
 #include <compare>
 #include <concepts>
 #include <string>
+#include <type_traits>
 
 #include "tavrel/display.hpp"
 #include "tavrel/vec3d.hpp"
-
-#if defined(__cpp_lib_format) && __cpp_lib_format >= 201907L
-#include <algorithm>
-#include <climits>
-#include <format>
-#include <type_traits>
-#include <utility>
-#define TAVREL_HAS_STD_FORMAT 1
-#endif
 
 namespace tavrel {
 
 struct AngleDegrees;
 
+// Each unit's constructor is explicit: a bare double never becomes an angle unnoticed, and
+// AngleRadians(x) works on every compiler (not only with parenthesised aggregate initialisation).
 struct AngleRadians {
     double angle;
+
+    AngleRadians() noexcept = default;
+    constexpr explicit AngleRadians(double radians) noexcept : angle(radians) {}
 
     // pi is the double nearest to the real number; its fractions are computed in double
     // arithmetic, so for example third_pi() is pi() / 3 rounded, not the double nearest pi/3.
@@ -58,11 +55,17 @@ struct AngleRadians {
 struct AngleDegrees {
     double angle;
 
+    AngleDegrees() noexcept = default;
+    constexpr explicit AngleDegrees(double degrees) noexcept : angle(degrees) {}
+
     constexpr AngleRadians to_radians() const noexcept;
 
     friend constexpr bool operator==(AngleDegrees, AngleDegrees) noexcept = default;
     friend constexpr auto operator<=>(AngleDegrees, AngleDegrees) noexcept = default;
 };
+
+static_assert(std::is_trivially_copyable_v<AngleRadians> && sizeof(AngleRadians) == sizeof(double));
+static_assert(std::is_trivially_copyable_v<AngleDegrees> && sizeof(AngleDegrees) == sizeof(double));
 
 // Both conversions round twice, multiplication first. Folding them into one multiplication by a
 // precomputed factor would change the last bit for about a quarter of all inputs.
@@ -147,144 +150,4 @@ std::string to_string(Angle a, int precision) {
     return out;
 }
 
-#ifdef TAVREL_HAS_STD_FORMAT
-namespace detail {
-
-// std::format support. The standard format syntax for floating-point values is accepted so
-// that existing format strings work, but only the precision has an effect: it selects the fixed
-// form. Fill, alignment, sign, width and type are consumed and ignored, because an angle's text
-// is always written as it is.
-template <class Angle>
-struct AngleFormatter {
-    int precision = -1;      // -1: shortest round-trip form
-    int precision_arg = -1;  // index of a dynamic precision argument, or -1
-
-    constexpr std::format_parse_context::iterator parse(std::format_parse_context& ctx) {
-        auto it = ctx.begin();
-        const auto end = ctx.end();
-        const auto is_align = [](char c) { return c == '<' || c == '>' || c == '^'; };
-
-        if (it == end || *it == '}') {
-            return it;
-        }
-        if (end - it >= 2 && is_align(it[1])) {
-            it += 2;  // fill and alignment
-        } else if (is_align(*it)) {
-            ++it;
-        }
-        if (it != end && (*it == '+' || *it == '-' || *it == ' ')) {
-            ++it;
-        }
-        if (it != end && *it == '#') {
-            ++it;
-        }
-        if (it != end && *it == '0') {
-            ++it;
-        }
-        int ignored_width_arg = -1;
-        int ignored_width = -1;
-        it = parse_count(it, end, ctx, ignored_width, ignored_width_arg);
-        if (it != end && *it == '.') {
-            const auto after_point = it + 1;
-            it = parse_count(after_point, end, ctx, precision, precision_arg);
-            if (it == after_point) {
-                throw std::format_error("missing precision in angle format");
-            }
-        }
-        if (it != end && *it == 'L') {
-            ++it;
-        }
-        if (it != end && std::string_view{"aAeEfFgG"}.find(*it) != std::string_view::npos) {
-            ++it;
-        }
-        if (it != end && *it != '}') {
-            throw std::format_error("invalid angle format");
-        }
-        return it;
-    }
-
-    template <class FormatContext>
-    typename FormatContext::iterator format(const Angle& a, FormatContext& ctx) const {
-        const int digits = precision_arg >= 0 ? dynamic_precision(ctx) : precision;
-        std::string text;
-        if (digits >= 0) {
-            append_repr(text, a, digits);
-        } else {
-            append_repr(text, a);
-        }
-        return std::copy(text.begin(), text.end(), ctx.out());
-    }
-
-  private:
-    // Parses a decimal count or a nested replacement field "{}" / "{n}"; returns where it stopped.
-    static constexpr std::format_parse_context::iterator parse_count(
-        std::format_parse_context::iterator it, std::format_parse_context::iterator end,
-        std::format_parse_context& ctx, int& value, int& arg_id) {
-        if (it == end) {
-            return it;
-        }
-        if (*it == '{') {
-            ++it;
-            if (it != end && *it == '}') {
-                arg_id = static_cast<int>(ctx.next_arg_id());
-                return it + 1;
-            }
-            std::size_t id = 0;
-            const auto digits_start = it;
-            for (; it != end && *it >= '0' && *it <= '9'; ++it) {
-                id = id * 10 + static_cast<std::size_t>(*it - '0');
-            }
-            if (it == digits_start || it == end || *it != '}') {
-                throw std::format_error("invalid nested argument in angle format");
-            }
-            ctx.check_arg_id(id);
-            arg_id = static_cast<int>(id);
-            return it + 1;
-        }
-        if (*it < '0' || *it > '9') {
-            return it;
-        }
-        int n = 0;
-        for (; it != end && *it >= '0' && *it <= '9'; ++it) {
-            if (n > (INT_MAX - 9) / 10) {
-                throw std::format_error("count too large in angle format");
-            }
-            n = n * 10 + (*it - '0');
-        }
-        value = n;
-        return it;
-    }
-
-    template <class FormatContext>
-    int dynamic_precision(FormatContext& ctx) const {
-        return std::visit_format_arg(
-            [](auto v) -> int {
-                using T = decltype(v);
-                if constexpr (std::is_integral_v<T> && !std::is_same_v<T, bool> &&
-                              !std::is_same_v<T, char>) {
-                    if (std::cmp_less(v, 0) || std::cmp_greater(v, INT_MAX)) {
-                        throw std::format_error("angle precision out of range");
-                    }
-                    return static_cast<int>(v);
-                } else {
-                    throw std::format_error("angle precision is not an integer");
-                }
-            },
-            ctx.arg(static_cast<std::size_t>(precision_arg)));
-    }
-};
-
-}  // namespace detail
-#endif
-
 }  // namespace tavrel
-
-#ifdef TAVREL_HAS_STD_FORMAT
-template <>
-struct std::formatter<tavrel::AngleRadians, char>
-    : tavrel::detail::AngleFormatter<tavrel::AngleRadians> {};
-
-template <>
-struct std::formatter<tavrel::AngleDegrees, char>
-    : tavrel::detail::AngleFormatter<tavrel::AngleDegrees> {};
-#endif

@@ -1,35 +1,16 @@
 // A value or an error, for operations that can fail for a geometric reason. Such failures are
 // ordinary outcomes, reported by value rather than thrown.
 //
-// Where the standard library provides std::expected it is used directly; otherwise this is a
-// small subset of it with the same member names, so code written against one works with the
-// other.
+// A small subset of C++23's std::expected with the same member names, so that code written
+// against it moves to std::expected unchanged. It is one type in every translation unit whatever
+// the language level: an alias to std::expected where available would name a different type in
+// C++20 and C++23 code of the same program.
 #pragma once
 
 #include <exception>
+#include <optional>
 #include <type_traits>
 #include <utility>
-
-#if defined(__cpp_lib_expected) && __cpp_lib_expected >= 202202L
-#include <expected>
-
-namespace tavrel {
-
-template <class T, class E>
-using Expected = std::expected<T, E>;
-
-template <class E>
-using Unexpected = std::unexpected<E>;
-
-template <class E>
-constexpr Unexpected<std::decay_t<E>> unexpected(E&& error) {
-    return Unexpected<std::decay_t<E>>(std::forward<E>(error));
-}
-
-}  // namespace tavrel
-
-#else
-#include <optional>
 #include <variant>
 
 namespace tavrel {
@@ -148,4 +129,3 @@ class Expected<void, E> {
 };
 
 }  // namespace tavrel
-#endif

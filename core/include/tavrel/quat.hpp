@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "tavrel/angle.hpp"
@@ -19,6 +20,11 @@ namespace tavrel {
 
 struct Quat {
     double w, i, j, k;
+
+    // As for Vec3d: Quat(w, i, j, k) on every compiler, layout and triviality unchanged.
+    Quat() noexcept = default;
+    constexpr Quat(double w_, double i_, double j_, double k_) noexcept
+        : w(w_), i(i_), j(j_), k(k_) {}
 
     static constexpr Quat identity() noexcept { return {1.0, 0.0, 0.0, 0.0}; }
 
@@ -44,7 +50,9 @@ struct Quat {
     constexpr std::array<double, 3> to_vec3d() const noexcept { return {i, j, k}; }
 };
 
-static_assert(sizeof(Quat) == 4 * sizeof(double));
+static_assert(sizeof(Quat) == 4 * sizeof(double) && std::is_standard_layout_v<Quat>);
+static_assert(std::is_trivially_copyable_v<Quat> &&
+              std::is_trivially_default_constructible_v<Quat>);
 
 // Hamilton product, each component summed left to right exactly as bracketed.
 constexpr Quat operator*(const Quat& a, const Quat& b) noexcept {

@@ -2,7 +2,7 @@
 //
 // Every result of this library is reproducible to the last bit, so each formula below is written
 // in the exact order in which it is evaluated: one rounding per operation, sums of three terms
-// as (first + second) + third, no fused multiply-add (the build passes -ffp-contract=off).
+// through detail::sum3, no fused multiply-add (the build passes -ffp-contract=off).
 #pragma once
 
 #include <array>
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "tavrel/display.hpp"
 #include "tavrel/siphash.hpp"
@@ -55,10 +56,22 @@ constexpr double nan_difference(double a, double b) noexcept {
     return is_nan(a) ? quiet(a) : is_nan(b) ? quiet(b) : a - b;
 }
 
+// The one association of every three-term sum: left to right, (a + b) + c. Floating-point
+// addition is not associative, so a + (b + c) would change the last bits.
+constexpr double sum3(double a, double b, double c) noexcept {
+    return (a + b) + c;
+}
+
 }  // namespace detail
 
 struct Vec3d {
     double x, y, z;
+
+    // Declared so that Vec3d(x, y, z) works on every compiler, not only where parenthesised
+    // aggregate initialisation is implemented. Vec3d stays trivially copyable with standard
+    // layout (checked below), and Vec3d{} is still all zeros.
+    Vec3d() noexcept = default;
+    constexpr Vec3d(double x_, double y_, double z_) noexcept : x(x_), y(y_), z(z_) {}
 
     static constexpr Vec3d zero() noexcept { return {0.0, 0.0, 0.0}; }
     static constexpr Vec3d i() noexcept { return {1.0, 0.0, 0.0}; }
@@ -85,13 +98,15 @@ struct Vec3d {
 
     constexpr std::array<double, 3> to_array() const noexcept { return {x, y, z}; }
 
-    constexpr double dot(const Vec3d& o) const noexcept { return (x * o.x + y * o.y) + z * o.z; }
+    constexpr double dot(const Vec3d& o) const noexcept {
+        return detail::sum3(x * o.x, y * o.y, z * o.z);
+    }
 
     constexpr Vec3d cross(const Vec3d& o) const noexcept {
         return {y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x};
     }
 
-    double magnitude() const noexcept { return std::sqrt((x * x + y * y) + z * z); }
+    double magnitude() const noexcept { return std::sqrt(dot(*this)); }
 
     // No zero-length check: the zero vector yields NaN components, by design.
     Vec3d normalize() const noexcept {
@@ -108,7 +123,7 @@ struct Vec3d {
         const double dx = x - o.x;
         const double dy = y - o.y;
         const double dz = z - o.z;
-        const double q = (dx * dx + dy * dy) + dz * dz;
+        const double q = detail::sum3(dx * dx, dy * dy, dz * dz);
         if (!detail::is_nan(q)) {
             return q;
         }
@@ -128,15 +143,15 @@ struct Vec3d {
         const double dx = b.x - a.x;
         const double dy = b.y - a.y;
         const double dz = b.z - a.z;
-        const double t =
-            (((x - a.x) * dx + (y - a.y) * dy) + (z - a.z) * dz) / ((dx * dx + dy * dy) + dz * dz);
+        const double t = detail::sum3((x - a.x) * dx, (y - a.y) * dy, (z - a.z) * dz) /
+                         detail::sum3(dx * dx, dy * dy, dz * dz);
         const double fx = dx * t + a.x;
         const double fy = dy * t + a.y;
         const double fz = dz * t + a.z;
         const double ex = x - fx;
         const double ey = y - fy;
         const double ez = z - fz;
-        return std::sqrt((ex * ex + ey * ey) + ez * ez);
+        return std::sqrt(detail::sum3(ex * ex, ey * ey, ez * ez));
     }
 
     // Projection onto the unbounded line through line_q and line_r. The computation is anchored
@@ -145,14 +160,15 @@ struct Vec3d {
         const double dx = line_r.x - line_q.x;
         const double dy = line_r.y - line_q.y;
         const double dz = line_r.z - line_q.z;
-        const double t = (((line_q.x - x) * dx + (line_q.y - y) * dy) + (line_q.z - z) * dz) /
-                         ((dx * dx + dy * dy) + dz * dz);
+        const double t =
+            detail::sum3((line_q.x - x) * dx, (line_q.y - y) * dy, (line_q.z - z) * dz) /
+            detail::sum3(dx * dx, dy * dy, dz * dz);
         return {line_q.x - t * dx, line_q.y - t * dy, line_q.z - t * dz};
     }
 
     // The normal is deliberately not normalised: only a unit normal gives the true projection.
     constexpr Vec3d project_onto_plane(const Vec3d& n) const noexcept {
-        const double h = (x * n.x + y * n.y) + z * n.z;
+        const double h = dot(n);
         return {x - h * n.x, y - h * n.y, z - h * n.z};
     }
 
@@ -169,7 +185,10 @@ struct Vec3d {
     Quat to_quat() const noexcept;
 };
 
-static_assert(sizeof(Vec3d) == 3 * sizeof(double), "Vec3d arrays must be flat arrays of doubles");
+// An array of Vec3d is a flat array of doubles, copied as bytes.
+static_assert(sizeof(Vec3d) == 3 * sizeof(double) && std::is_standard_layout_v<Vec3d>);
+static_assert(std::is_trivially_copyable_v<Vec3d> &&
+              std::is_trivially_default_constructible_v<Vec3d>);
 
 constexpr Vec3d operator+(const Vec3d& a, const Vec3d& b) noexcept {
     return {a.x + b.x, a.y + b.y, a.z + b.z};

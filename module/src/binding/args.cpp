@@ -1,6 +1,6 @@
 #include "binding/args.hpp"
 
-#include <string>
+#include "binding/messages.hpp"
 
 namespace lorvik {
 namespace {
@@ -11,52 +11,19 @@ bool keyword_matches(PyObject* keyword, const char* name) noexcept {
     return PyUnicode_Check(keyword) && PyUnicode_EqualToUTF8(keyword, name);
 }
 
-void set_missing(const char* display, std::span<const char* const> names,
-                 PyObject* const* out) noexcept {
-    std::string list;
-    std::size_t missing = 0;
-    for (std::size_t index = 0; index < names.size(); ++index) {
-        if (out[index] == nullptr) {
-            ++missing;
-        }
-    }
-    std::size_t seen = 0;
-    for (std::size_t index = 0; index < names.size(); ++index) {
-        if (out[index] != nullptr) {
-            continue;
-        }
-        if (seen > 0) {
-            if (missing == 2) {
-                list += " and ";
-            } else if (seen + 1 == missing) {
-                list += ", and ";
-            } else {
-                list += ", ";
-            }
-        }
-        list += '\'';
-        list += names[index];
-        list += '\'';
-        ++seen;
-    }
-    PyErr_Format(PyExc_TypeError, "%s missing %zu required positional %s: %s", display, missing,
-                 missing == 1 ? "argument" : "arguments", list.c_str());
-}
-
 bool place_keyword(const char* display, std::span<const char* const> names, PyObject* keyword,
                    PyObject* value, PyObject** out) noexcept {
     for (std::size_t index = 0; index < names.size(); ++index) {
         if (keyword_matches(keyword, names[index])) {
             if (out[index] != nullptr) {
-                PyErr_Format(PyExc_TypeError, "%s got multiple values for argument '%s'", display,
-                             names[index]);
+                set_multiple_values(display, names[index]);
                 return false;
             }
             out[index] = value;
             return true;
         }
     }
-    PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%S'", display, keyword);
+    set_unexpected_keyword(display, keyword);
     return false;
 }
 
@@ -64,8 +31,7 @@ bool take_positional(const char* display, std::span<const char* const> names, Py
                      Py_ssize_t nargs, PyObject** out) noexcept {
     const auto count = static_cast<Py_ssize_t>(names.size());
     if (nargs > count) {
-        PyErr_Format(PyExc_TypeError, "%s takes %zd positional arguments but %zd %s given", display,
-                     count, nargs, nargs == 1 ? "was" : "were");
+        set_too_many_positional(display, count, nargs);
         return false;
     }
     for (std::size_t index = 0; index < names.size(); ++index) {
@@ -78,7 +44,7 @@ bool check_complete(const char* display, std::span<const char* const> names,
                     PyObject* const* out) noexcept {
     for (std::size_t index = 0; index < names.size(); ++index) {
         if (out[index] == nullptr) {
-            set_missing(display, names, out);
+            set_missing_arguments(display, names, out);
             return false;
         }
     }

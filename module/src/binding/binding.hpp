@@ -7,5 +7,7 @@
 #include "binding/entries.hpp"        // IWYU pragma: export
 #include "binding/errors.hpp"         // IWYU pragma: export
 #include "binding/instance.hpp"       // IWYU pragma: export
+#include "binding/messages.hpp"       // IWYU pragma: export
+#include "binding/owned.hpp"          // IWYU pragma: export
 #include "binding/sequence.hpp"       // IWYU pragma: export
 #include "classes.hpp"                // IWYU pragma: export

@@ -2,10 +2,17 @@
 
 #include <new>
 
+#include "binding/messages.hpp"
+
 namespace lorvik {
 
 PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned extra_flags,
                           std::vector<PyType_Slot> slots, vectorcallfunc vectorcall) noexcept {
+#if PY_VERSION_HEX >= 0x030E0000
+    if (vectorcall != nullptr) {
+        slots.push_back({Py_tp_vectorcall, reinterpret_cast<void*>(vectorcall)});
+    }
+#endif
     slots.push_back({0, nullptr});
     PyType_Spec spec{
         qualified_name, basicsize, 0,
@@ -20,10 +27,33 @@ PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned ex
         Py_DECREF(object);
         return nullptr;
     }
-    type->tp_vectorcall = vectorcall;
+#if PY_VERSION_HEX < 0x030E0000
+    type->tp_vectorcall = vectorcall;  // no slot for it before 3.14
+#endif
     PyType_Modified(type);
     return type;  // kept for the life of the process
 }
+
+namespace {
+
+// Whether the class or a base defines `name`: the lookup the interpreter's
+// attribute setter made before it failed. Called with no error set.
+bool class_has_attribute(PyTypeObject* type, PyObject* name) noexcept {
+    PyObject* mro = type->tp_mro;
+    for (Py_ssize_t index = 0; index < PyTuple_GET_SIZE(mro); ++index) {
+        auto* base = reinterpret_cast<PyTypeObject*>(PyTuple_GET_ITEM(mro, index));
+        PyObject* dict = PyType_GetDict(base);
+        const int found = dict == nullptr ? -1 : PyDict_Contains(dict, name);
+        Py_XDECREF(dict);
+        if (found != 0) {
+            PyErr_Clear();  // a failed lookup keeps the interpreter's text
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 const PyGetSetDef* settable_properties(std::span<const PyType_Slot> slots) noexcept {
     for (const PyType_Slot& slot : slots) {
@@ -61,22 +91,12 @@ int generic_setattr(PyObject* self, PyObject* name, PyObject* value) noexcept {
     if (result == 0 || !PyErr_ExceptionMatches(PyExc_AttributeError) || !PyUnicode_Check(name)) {
         return result;
     }
-    PyObject* descriptor = _PyType_LookupRef(Py_TYPE(self), name);
-    if (descriptor != nullptr) {
-        Py_DECREF(descriptor);
-        return result;
-    }
     // Keep the raised error (it carries `name` and `obj` for the interpreter's
-    // suggestions); only its text changes.
+    // suggestions); only its text changes, and only for a name the class lacks.
     PyObject* error = PyErr_GetRaisedException();
-    PyObject* args = Py_BuildValue(
-        "(N)", PyUnicode_FromFormat("'%.100s' object has no attribute '%U' and no __dict__ for "
-                                    "setting new attributes",
-                                    Py_TYPE(self)->tp_name, name));
-    if (args == nullptr || PyObject_SetAttrString(error, "args", args) < 0) {
-        PyErr_Clear();  // the interpreter's shorter text stands
+    if (!class_has_attribute(Py_TYPE(self), name)) {
+        reword_missing_attribute(error, Py_TYPE(self), name);
     }
-    Py_XDECREF(args);
     PyErr_SetRaisedException(error);
     return result;
 }
@@ -93,7 +113,7 @@ bool add_to_module(PyObject* module, const char* name, PyObject* object) noexcep
             return false;
         }
     } else if (!PyList_Check(all)) {
-        PyErr_Format(PyExc_TypeError, "'%T' object is not an instance of 'list'", all);
+        set_all_not_a_list(all);
         Py_DECREF(all);
         return false;
     }

@@ -22,6 +22,8 @@
 
 #include "binding/errors.hpp"
 #include "binding/instance.hpp"
+#include "binding/messages.hpp"
+#include "binding/owned.hpp"
 
 namespace lorvik {
 
@@ -180,48 +182,30 @@ PyObject* to_python(const std::pair<A, B>& values) {
 // std::array becomes a list, std::tuple and std::pair a tuple.
 template <class T, std::size_t N>
 PyObject* to_python(const std::array<T, N>& values) {
-    PyObject* list = PyList_New(static_cast<Py_ssize_t>(N));
-    if (list == nullptr) {
-        throw ErrorAlreadySet{};
-    }
-    for (std::size_t index = 0; index < N; ++index) {
-        PyObject* item = to_python(values[index]);
-        if (item == nullptr) {
-            Py_DECREF(list);
-            throw ErrorAlreadySet{};
-        }
-        PyList_SET_ITEM(list, static_cast<Py_ssize_t>(index), item);
-    }
-    return list;
+    return build_list(N, [&values](std::size_t index) { return to_python(values[index]); });
 }
 
 template <class... T>
 PyObject* to_python(const std::tuple<T...>& values) {
-    PyObject* tuple = PyTuple_New(sizeof...(T));
-    if (tuple == nullptr) {
+    OwnedObject tuple(PyTuple_New(sizeof...(T)));
+    if (!tuple) {
         throw ErrorAlreadySet{};
     }
-    bool ok = true;
-    Py_ssize_t index = 0;
     std::apply(
-        [&](const auto&... item) {
-            ((ok = ok &&
-                   [&] {
-                       PyObject* object = to_python(item);
-                       if (object == nullptr) {
-                           return false;
-                       }
-                       PyTuple_SET_ITEM(tuple, index++, object);
-                       return true;
-                   }()),
-             ...);
+        [&tuple](const auto&... items) {
+            Py_ssize_t index = 0;
+            (
+                [&] {
+                    PyObject* object = to_python(items);
+                    if (object == nullptr) {
+                        throw ErrorAlreadySet{};
+                    }
+                    PyTuple_SET_ITEM(tuple.get(), index++, object);
+                }(),
+                ...);
         },
         values);
-    if (!ok) {
-        Py_DECREF(tuple);
-        throw ErrorAlreadySet{};
-    }
-    return tuple;
+    return tuple.release();
 }
 
 // A core result-or-error value (has_value(), value(), error()): the value is

@@ -13,6 +13,8 @@
 #include <string>
 #include <utility>
 
+#include "binding/messages.hpp"
+
 namespace lorvik {
 
 // The Python error indicator is set; unwind to the entry point.
@@ -46,26 +48,9 @@ R guarded(R failure, Body&& body) noexcept {
     } catch (const std::exception& error) {
         raise_panic(error.what());
     } catch (...) {
-        raise_panic("unknown internal error");
+        raise_panic(unknown_fault);
     }
     return failure;
-}
-
-// The qualified name of an object's type, as the class-conversion messages
-// print it ('float', 'Vec3d', 'NoneType').
-PyObject* qualified_type_name(PyObject* object) noexcept;
-
-// TypeError "'{type}' object is not an instance of '{class}'", prefixed with
-// "argument '{name}': " when `argument` is not null.
-void set_not_an_instance(PyObject* object, const char* class_name, const char* argument) noexcept;
-
-// If the current error is exactly a TypeError, replace it with
-// "argument '{name}': {text}" keeping the cause; other errors pass unchanged.
-void wrap_argument_error(const char* argument) noexcept;
-
-inline void set_borrow_error(bool exclusive) noexcept {
-    PyErr_SetString(PyExc_RuntimeError,
-                    exclusive ? "Already borrowed" : "Already mutably borrowed");
 }
 
 inline PyObject* not_implemented() noexcept {

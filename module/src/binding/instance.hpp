@@ -13,6 +13,7 @@
 
 #include "binding/errors.hpp"
 #include "binding/fixed_string.hpp"
+#include "binding/messages.hpp"
 
 namespace lorvik {
 
@@ -73,10 +74,6 @@ class BorrowCounter {
     // Whether try_shared() would succeed now.
     [[nodiscard]] bool shareable() const noexcept {
         return count_.load(std::memory_order_relaxed) < exclusive - 1;
-    }
-
-    [[nodiscard]] std::uint64_t value() const noexcept {
-        return count_.load(std::memory_order_relaxed);
     }
 
   private:
@@ -160,8 +157,7 @@ template <Bound T, class... Args>
 [[nodiscard]] PyObject* new_instance(Args&&... args) {
     PyTypeObject* type = class_type<T>;
     if (type == nullptr) {
-        throw Panic{std::string("An error occurred while initializing class ") +
-                    Class<T>::name.c_str()};
+        throw_class_not_initialized(Class<T>::name.c_str());
     }
     void* memory = FreeList<T>::pop();
     if (memory == nullptr) {
@@ -214,7 +210,7 @@ class Borrow {
         const bool taken =
             Mode == Access::shared ? self->borrow.try_shared() : self->borrow.try_exclusive();
         if (!taken) {
-            set_borrow_error(Mode == Access::exclusive);
+            set_borrow_refused(Mode);
             return false;
         }
         self_ = self;
@@ -235,7 +231,6 @@ class Borrow {
     [[nodiscard]] std::conditional_t<Mode == Access::shared, const T&, T&> get() const noexcept {
         return self_->value;
     }
-    [[nodiscard]] PyObject* object() const noexcept { return reinterpret_cast<PyObject*>(self_); }
 
   private:
     Instance<T>* self_ = nullptr;
@@ -257,7 +252,7 @@ class ReadBorrow {
     [[nodiscard]] bool acquire(PyObject* object) noexcept {
         self_ = instance_of<T>(object);
         if (!self_->borrow.shareable()) {
-            set_borrow_error(false);
+            set_borrow_refused(Access::shared);
             return false;
         }
         return true;
