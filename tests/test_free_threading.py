@@ -5,8 +5,8 @@ Without the lock, threads really run inside the same call at once, and the
 borrow counters are the only guard: concurrent setters and readers of one
 Vec3d, Quat or VecList must see only the borrow refusals (RuntimeError
 "Already borrowed" / "Already mutably borrowed", the right operand of == and
-!= included), never a torn or half-rotated value, and shared readers must
-never refuse each other.
+!= included; an operator's TypeError for unsupported operands), never a torn
+or half-rotated value, and shared readers must never refuse each other.
 """
 
 from __future__ import annotations
@@ -93,8 +93,10 @@ def test_setters_and_readers_of_one_vector() -> None:
                 else:
                     thread_workload.check_components(v.to_array(), "to_array")
                     thread_workload.check_components([v[i % 3]], "item")
-                    # Either operand may be refused; never an internal fault.
+                    # A refused receiver hands over to the reflected
+                    # comparison, whose right operand may be refused in turn.
                     assert not (far == v) and (v != far)
+                    assert thread_workload.operator_result(lambda: v * 1.0) is not v
             except RuntimeError as error:
                 assert str(error) in thread_workload.BORROW_TEXTS
                 local += 1

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Installs the system packages the C++ test suites need (GoogleTest); with the
-# argument "compilers", also those of the compiler matrix (Clang, libc++).
+# Installs the system packages a build needs: by default those of the C++ test
+# suites (GoogleTest); with the argument "compilers", also those of the
+# compiler matrix (Clang, libc++); with "free-threaded", what building CPython
+# takes (the headers of the standard library's compiled modules pip and the
+# tests use).
 set -euo pipefail
 
 missing=()
@@ -11,6 +14,11 @@ if [[ ${1:-} == compilers ]]; then
     # A program linked against libc++ needs the compiler, the headers and libc++abi.
     echo 'int main() {}' | clang++ -stdlib=libc++ -x c++ - -o /dev/null >/dev/null 2>&1 ||
         missing+=(clang libc++-dev libc++abi-dev)
+fi
+if [[ ${1:-} == free-threaded ]]; then
+    for package in make xz-utils libssl-dev zlib1g-dev libffi-dev libbz2-dev liblzma-dev libsqlite3-dev; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+    done
 fi
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Prints the path of a free-threaded CPython 3.13 (built with --disable-gil),
+# building it first if this machine has none yet.
+#
+# The source is Debian's python3.13 source package from the trixie suite of the
+# Debian archive the machine's apt sources name, fetched through private apt
+# folders so the machine's own apt configuration and state stay untouched. The
+# build lands in a per-machine cache outside the clone, one folder per source
+# version; a folder counts only once its .complete stamp exists, so a build
+# that failed half way is thrown away and done again.
+#
+#     tools/free-threaded-python.sh        # prints e.g. ~/.cache/lorvik/cpython-3.13.5-2-t/bin/python3.13t
+#
+# LORVIK_CACHE overrides the cache folder, LORVIK_DEBIAN_MIRROR the archive.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cache=${LORVIK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/lorvik}
+suite=trixie
+mkdir -p "$cache"
+log() { echo "free-threaded python: $*" >&2; }
+
+finished() { # newest complete build, if any
+    local stamp
+    stamp=$(ls -1d "$cache"/cpython-*-t/.complete 2>/dev/null | sort -V | tail -n 1)
+    [[ -n $stamp ]] && echo "$(dirname "$stamp")/bin/python3.13t"
+}
+
+# One build at a time per machine; a second caller waits and then reuses it.
+exec 9>"$cache/.lock"
+flock 9
+if python=$(finished); then
+    echo "$python"
+    exit 0
+fi
+
+mirror() {
+    [[ -n ${LORVIK_DEBIAN_MIRROR:-} ]] && { echo "$LORVIK_DEBIAN_MIRROR"; return; }
+    local uri
+    uri=$({
+        sed -n 's/^URIs:[[:space:]]*//p' /etc/apt/sources.list.d/*.sources 2>/dev/null | tr ' ' '\n'
+        sed -n 's/^deb\(-src\)\?[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\?\([^[:space:]]\+\).*/\3/p' \
+            /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null
+    } | grep -E '/debian/?$' | head -n 1)
+    [[ -n $uri ]] || { log "no Debian archive in the apt sources; set LORVIK_DEBIAN_MIRROR" >&2; return 1; }
+    echo "${uri%/}"
+}
+
+fetch() { # downloads the source package into $1, prints the orig tarball
+    local apt=$cache/apt
+    rm -rf "$apt"
+    mkdir -p "$apt/sources.list.d" "$apt/lists/partial" "$apt/cache/archives/partial" "$1"
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $(mirror) $suite main" \
+        >"$apt/sources.list"
+    local options=(-o "Dir::Etc::sourcelist=$apt/sources.list" -o "Dir::Etc::sourceparts=$apt/sources.list.d"
+        -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o "APT::Sandbox::User=root")
+    log "fetching python3.13 from $suite"
+    apt-get "${options[@]}" -qq update >&2
+    (cd "$1" && apt-get "${options[@]}" -qq source --download-only python3.13 >&2)
+    rm -rf "$apt"
+    ls "$1"/python3.13_*.orig.tar.* | head -n 1
+}
+
+tools/system-deps.sh free-threaded
+
+work=$cache/source
+rm -rf "$work"
+tarball=$(fetch "$work")
+version=$(basename "$(ls "$work"/python3.13_*.dsc)" .dsc)
+version=${version#python3.13_}
+prefix=$cache/cpython-$version-t
+rm -rf "$prefix" # a leftover without its stamp
+
+# Debian's patches only adapt the interpreter to Debian's own layout; the
+# upstream source builds as it is.
+log "building CPython $version with --disable-gil into $prefix (several minutes)"
+tar -xf "$tarball" -C "$work"
+cd "$work"/Python-*/
+# No profile-guided optimisation: the benchmarks measure against the same
+# interpreter's built-in types, so both sides share the plain build.
+./configure -q --prefix="$prefix" --disable-gil --disable-test-modules --with-ensurepip=no \
+    py_cv_module__tkinter=n/a >&2
+make -s -j"$(nproc)" >&2
+make -s install >&2
+cd "$cache"
+rm -rf "$work"
+"$prefix/bin/python3.13t" -c 'import sys, ssl, zlib, ctypes; sys.exit(sys._is_gil_enabled())'
+touch "$prefix/.complete"
+echo "$prefix/bin/python3.13t"
