@@ -140,7 +140,10 @@ $(FT_VENV)/.built: $(FT_STAMP) $(SOURCES) pyproject.toml
 	$(FT_PY) -m pip install -q --no-build-isolation --no-deps .
 	touch $@
 
-build-free-threaded: $(FT_VENV)/.built
+# A venv whose interpreter was removed from the cache is made again.
+build-free-threaded:
+	$(FT_PY) -c '' 2>/dev/null || rm -f $(FT_STAMP)
+	$(MAKE) --no-print-directory $(FT_VENV)/.built
 
 test-free-threaded: build-free-threaded
 	$(FT_PY) -m pytest tests -q -p no:cacheprovider
