@@ -35,6 +35,19 @@ def test_the_module_keeps_the_lock_off() -> None:
     assert not sys._is_gil_enabled()
 
 
+@pytest.mark.skipif(sys.version_info[:2] != (3, 13), reason="3.13 counts references to heap types in one field")
+def test_the_classes_are_immortal() -> None:
+    # Each instance references its class; a counted reference would be one
+    # counter that every thread making objects updates.
+    import lorvik
+
+    classes = [getattr(m, name) for m in (lorvik, lorvik.geometry) for name in m.__all__]
+    classes = [c for c in classes if isinstance(c, type)] + [type(iter(VecList([])))]
+    assert len(classes) > 5
+    for cls in classes:
+        assert sys.getrefcount(cls) == sys.getrefcount(None), cls
+
+
 @pytest.mark.parametrize("seed", range(4))
 def test_threads_sharing_objects(seed: int) -> None:
     shared = thread_workload.run(threads=THREADS, count=20_000, seed=seed, timeout=TIMEOUT)

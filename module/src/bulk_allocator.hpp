@@ -17,7 +17,7 @@ namespace lorvik {
 
 namespace detail {
 [[nodiscard]] void* allocate_bulk(std::size_t bytes);
-void deallocate_bulk(void* pointer) noexcept;
+void deallocate_bulk(void* pointer, std::size_t bytes) noexcept;
 }  // namespace detail
 
 template <class T>
@@ -35,7 +35,9 @@ struct BulkAllocator {
         return static_cast<T*>(detail::allocate_bulk(n * sizeof(T)));
     }
 
-    void deallocate(T* pointer, std::size_t) noexcept { detail::deallocate_bulk(pointer); }
+    void deallocate(T* pointer, std::size_t n) noexcept {
+        detail::deallocate_bulk(pointer, n * sizeof(T));
+    }
 
     // Default-initialisation instead of value-initialisation.
     template <class U>

@@ -6,6 +6,31 @@
 
 namespace lorvik {
 
+namespace {
+
+// On a free-threaded 3.13 every new instance takes a reference to its type and
+// every deallocation drops it, so threads that make objects all update the
+// type's one shared reference count: a single cache line bouncing between
+// cores, which stops every call that returns a new object from scaling. The
+// type objects live for the whole process anyway, so they are made immortal
+// the way the interpreter marks its own immortals there (which turns each
+// Py_INCREF/Py_DECREF of them into a no-op), after leaving the cyclic
+// collector's list as it would. 3.13 has no public call for this; later
+// versions count heap type references per thread themselves.
+void keep_for_process(PyTypeObject* type) noexcept {
+#if defined(Py_GIL_DISABLED) && PY_VERSION_HEX >= 0x030D0000 && PY_VERSION_HEX < 0x030E0000
+    auto* object = reinterpret_cast<PyObject*>(type);
+    PyObject_GC_UnTrack(object);
+    object->ob_tid = 0;
+    object->ob_ref_local = _Py_IMMORTAL_REFCNT_LOCAL;
+    object->ob_ref_shared = 0;
+#else
+    static_cast<void>(type);
+#endif
+}
+
+}  // namespace
+
 PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned extra_flags,
                           std::vector<PyType_Slot> slots, vectorcallfunc vectorcall) noexcept {
 #if PY_VERSION_HEX >= 0x030E0000
@@ -31,7 +56,8 @@ PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned ex
     type->tp_vectorcall = vectorcall;  // no slot for it before 3.14
 #endif
     PyType_Modified(type);
-    return type;  // kept for the life of the process
+    keep_for_process(type);
+    return type;
 }
 
 namespace {
