@@ -17,7 +17,7 @@ if [[ ${1:-} == compilers ]]; then
 fi
 if [[ ${1:-} == free-threaded ]]; then
     for package in make xz-utils libssl-dev zlib1g-dev libffi-dev libbz2-dev liblzma-dev libsqlite3-dev; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+        [[ $(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) == *'ok installed' ]] || missing+=("$package")
     done
 fi
 [[ ${#missing[@]} -eq 0 ]] && exit 0
