@@ -129,14 +129,21 @@ FT_VENV  ?= .venv-ft
 FT_PY    := $(FT_VENV)/bin/python
 FT_STAMP := $(FT_VENV)/.deps-installed
 
-$(FT_STAMP): pyproject.toml tools/free-threaded-python.sh tools/system-deps.sh
-	python=$$(tools/free-threaded-python.sh); \
-	[[ $$(readlink -f $(FT_PY) 2>/dev/null) == "$$(readlink -f "$$python")" ]] || \
-	    { rm -rf $(FT_VENV); "$$python" -m venv $(FT_VENV); }
-	$(FT_PY) -m pip install -q --upgrade pip
-	$(FT_PY) -m pip install -q --only-binary :all: $(foreach d,$(BUILD_DEPS),'$(d)') \
-	    $$($(FT_PY) tools/extras.py test | tr ' ' '\n' | grep -v '^mypy')
+# The venv $(1) on the interpreter that tools/$(2) prints, made again when that
+# interpreter changes, with the build dependencies and the test extra but mypy,
+# all as wheels.
+define wheel-venv
+	python=$$(tools/$(2)); \
+	[[ $$(readlink -f $(1)/bin/python 2>/dev/null) == "$$(readlink -f "$$python")" ]] || \
+	    { rm -rf $(1); "$$python" -m venv $(1); }
+	$(1)/bin/python -m pip install -q --upgrade pip
+	$(1)/bin/python -m pip install -q --only-binary :all: $(foreach d,$(BUILD_DEPS),'$(d)') \
+	    $$($(1)/bin/python tools/extras.py test | tr ' ' '\n' | grep -v '^mypy')
 	touch $@
+endef
+
+$(FT_STAMP): pyproject.toml tools/free-threaded-python.sh tools/system-deps.sh
+	$(call wheel-venv,$(FT_VENV),free-threaded-python.sh)
 
 $(FT_VENV)/.built: $(FT_STAMP) $(SOURCES) pyproject.toml
 	$(FT_PY) -m pip install -q --no-build-isolation --no-deps .
@@ -161,13 +168,7 @@ PY314       := $(PY314_VENV)/bin/python
 PY314_STAMP := $(PY314_VENV)/.deps-installed
 
 $(PY314_STAMP): pyproject.toml tools/python3.14.sh tools/system-deps.sh
-	python=$$(tools/python3.14.sh); \
-	[[ $$(readlink -f $(PY314) 2>/dev/null) == "$$(readlink -f "$$python")" ]] || \
-	    { rm -rf $(PY314_VENV); "$$python" -m venv $(PY314_VENV); }
-	$(PY314) -m pip install -q --upgrade pip
-	$(PY314) -m pip install -q --only-binary :all: $(foreach d,$(BUILD_DEPS),'$(d)') \
-	    $$($(PY314) tools/extras.py test | tr ' ' '\n' | grep -v '^mypy')
-	touch $@
+	$(call wheel-venv,$(PY314_VENV),python3.14.sh)
 
 $(PY314_VENV)/.built: $(PY314_STAMP) $(SOURCES) pyproject.toml
 	$(PY314) -m pip install -q --no-build-isolation --no-deps .
