@@ -6,6 +6,7 @@
 # make bench  runs the benchmarks against numpy, scipy and PyGLM
 # make test-free-threaded, make bench-threads: the test suite and the thread
 #             scaling table on a free-threaded CPython (built once per machine)
+# make test-python3.14  the test suite on CPython 3.14 (Debian's, once per machine)
 # make docs   builds the reference site into build/site (open build/site/index.html)
 # make leakcheck, make sanitize: the long leak check and the ASan/UBSan run
 SHELL := bash
@@ -25,7 +26,8 @@ CMAKE   := $(BIN)/cmake
 SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/lorvik/*)
 
 .PHONY: all demo test test-core test-python test-cpp-consumer test-compilers typecheck bench sanitize leakcheck \
-        build-free-threaded test-free-threaded bench-threads format build clean
+        build-free-threaded test-free-threaded bench-threads build-python3.14 test-python3.14 \
+        format build clean
 
 all: build
 
@@ -127,14 +129,21 @@ FT_VENV  ?= .venv-ft
 FT_PY    := $(FT_VENV)/bin/python
 FT_STAMP := $(FT_VENV)/.deps-installed
 
-$(FT_STAMP): pyproject.toml tools/free-threaded-python.sh tools/system-deps.sh
-	python=$$(tools/free-threaded-python.sh); \
-	[[ $$(readlink -f $(FT_PY) 2>/dev/null) == "$$(readlink -f "$$python")" ]] || \
-	    { rm -rf $(FT_VENV); "$$python" -m venv $(FT_VENV); }
-	$(FT_PY) -m pip install -q --upgrade pip
-	$(FT_PY) -m pip install -q --only-binary :all: $(foreach d,$(BUILD_DEPS),'$(d)') \
-	    $$($(FT_PY) tools/extras.py test | tr ' ' '\n' | grep -v '^mypy')
+# The venv $(1) on the interpreter that tools/$(2) prints, made again when that
+# interpreter changes, with the build dependencies and the test extra but mypy,
+# all as wheels.
+define wheel-venv
+	python=$$(tools/$(2)); \
+	[[ $$(readlink -f $(1)/bin/python 2>/dev/null) == "$$(readlink -f "$$python")" ]] || \
+	    { rm -rf $(1); "$$python" -m venv $(1); }
+	$(1)/bin/python -m pip install -q --upgrade pip
+	$(1)/bin/python -m pip install -q --only-binary :all: $(foreach d,$(BUILD_DEPS),'$(d)') \
+	    $$($(1)/bin/python tools/extras.py test | tr ' ' '\n' | grep -v '^mypy')
 	touch $@
+endef
+
+$(FT_STAMP): pyproject.toml tools/free-threaded-python.sh tools/system-deps.sh
+	$(call wheel-venv,$(FT_VENV),free-threaded-python.sh)
 
 $(FT_VENV)/.built: $(FT_STAMP) $(SOURCES) pyproject.toml
 	$(FT_PY) -m pip install -q --no-build-isolation --no-deps .
@@ -151,8 +160,30 @@ test-free-threaded: build-free-threaded
 bench-threads: build-free-threaded
 	$(FT_PY) bench/threads.py
 
+# CPython 3.14 (tools/python3.14.sh unpacks Debian's binary packages once per
+# machine, outside the clone) with its own venv and build tree; as for the
+# free-threaded interpreter, wheels only and no mypy.
+PY314_VENV  ?= .venv-314
+PY314       := $(PY314_VENV)/bin/python
+PY314_STAMP := $(PY314_VENV)/.deps-installed
+
+$(PY314_STAMP): pyproject.toml tools/python3.14.sh tools/system-deps.sh
+	$(call wheel-venv,$(PY314_VENV),python3.14.sh)
+
+$(PY314_VENV)/.built: $(PY314_STAMP) $(SOURCES) pyproject.toml
+	$(PY314) -m pip install -q --no-build-isolation --no-deps .
+	touch $@
+
+# A venv whose interpreter was removed from the cache is made again.
+build-python3.14:
+	$(PY314) -c '' 2>/dev/null || rm -f $(PY314_STAMP)
+	$(MAKE) --no-print-directory $(PY314_VENV)/.built
+
+test-python3.14: build-python3.14
+	$(PY314) -m pytest tests -q -p no:cacheprovider
+
 format:
 	clang-format -i $$(git ls-files '*.hpp' '*.cpp')
 
 clean:
-	rm -rf build $(VENV)/.built $(FT_VENV)/.built
+	rm -rf build $(VENV)/.built $(FT_VENV)/.built $(PY314_VENV)/.built

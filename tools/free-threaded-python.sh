@@ -14,6 +14,7 @@
 # LORVIK_CACHE overrides the cache folder, LORVIK_DEBIAN_MIRROR the archive.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/debian-apt.sh
 
 cache=${LORVIK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/lorvik}
 suite=trixie
@@ -34,29 +35,12 @@ if python=$(finished); then
     exit 0
 fi
 
-mirror() {
-    [[ -n ${LORVIK_DEBIAN_MIRROR:-} ]] && { echo "$LORVIK_DEBIAN_MIRROR"; return; }
-    local uri
-    uri=$({
-        sed -n 's/^URIs:[[:space:]]*//p' /etc/apt/sources.list.d/*.sources 2>/dev/null | tr ' ' '\n'
-        sed -n 's/^deb\(-src\)\?[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\?\([^[:space:]]\+\).*/\3/p' \
-            /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null
-    } | grep -E '/debian/?$' | head -n 1)
-    [[ -n $uri ]] || { log "no Debian archive in the apt sources; set LORVIK_DEBIAN_MIRROR" >&2; return 1; }
-    echo "${uri%/}"
-}
-
 fetch() { # downloads the source package into $1, prints the orig tarball
     local apt=$cache/apt
-    rm -rf "$apt"
-    mkdir -p "$apt/sources.list.d" "$apt/lists/partial" "$apt/cache/archives/partial" "$1"
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $(mirror) $suite main" \
-        >"$apt/sources.list"
-    local options=(-o "Dir::Etc::sourcelist=$apt/sources.list" -o "Dir::Etc::sourceparts=$apt/sources.list.d"
-        -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o "APT::Sandbox::User=root")
+    mkdir -p "$1"
     log "fetching python3.13 from $suite"
-    apt-get "${options[@]}" -qq update >&2
-    (cd "$1" && apt-get "${options[@]}" -qq source --download-only python3.13 >&2)
+    private_apt "$apt" deb-src "$suite" || return
+    (cd "$1" && apt-get "${apt_options[@]}" -qq source --download-only python3.13 >&2)
     rm -rf "$apt"
     ls "$1"/python3.13_*.orig.tar.* | head -n 1
 }

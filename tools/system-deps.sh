@@ -3,7 +3,7 @@
 # suites (GoogleTest); with the argument "compilers", also those of the
 # compiler matrix (Clang, libc++); with "free-threaded", what building CPython
 # takes (the headers of the standard library's compiled modules pip and the
-# tests use).
+# tests use); with "python3.14", what preparing that interpreter takes.
 set -euo pipefail
 
 missing=()
@@ -19,6 +19,9 @@ if [[ ${1:-} == free-threaded ]]; then
     for package in make xz-utils libssl-dev zlib1g-dev libffi-dev libbz2-dev liblzma-dev libsqlite3-dev; do
         [[ $(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) == *'ok installed' ]] || missing+=("$package")
     done
+fi
+if [[ ${1:-} == python3.14 ]]; then
+    command -v patchelf >/dev/null || missing+=(patchelf)
 fi
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
