@@ -35,6 +35,10 @@ if _mallinfo2 is not None:
     _mallinfo2.restype = _MallInfo2
     _mallinfo2.argtypes = []
 _PAGE = os.sysconf("SC_PAGE_SIZE")
+# ThreadSanitizer's runtime, part of the interpreter of make sanitize-threads,
+# answers for the C heap itself (its statistics stay at zero) and runs a thread
+# of its own from the first thread the process starts.
+THREAD_SANITIZER = hasattr(_libc, "__tsan_init")
 
 
 def heap_in_use() -> int:

@@ -55,14 +55,14 @@ def test_threads_sharing_objects(seed: int) -> None:
 
 
 def run_all(target: Any, count: int) -> list[BaseException]:
-    """Runs target(count) on THREADS threads started together; their errors."""
+    """Runs target(count), scaled, on THREADS threads started together; their errors."""
     errors: list[BaseException] = []
     start = threading.Barrier(THREADS)
 
     def body() -> None:
         start.wait()
         try:
-            target(count)
+            target(thread_workload.scaled(count))
         except BaseException as error:
             errors.append(error)
 

@@ -23,9 +23,10 @@ import surface
 CASES = surface.cases()
 CALLS = int(os.environ.get("LORVIK_LEAK_CALLS", "20000"))
 # Under AddressSanitizer freed memory waits in a quarantine and the heap
-# statistics are the sanitizer's: only the reference counts and tracemalloc
-# (which sees every allocation of the interpreter) remain meaningful.
-SANITIZED = "libasan" in os.environ.get("LD_PRELOAD", "")
+# statistics are the sanitizer's (under ThreadSanitizer too): only the
+# reference counts and tracemalloc (which sees every allocation of the
+# interpreter) remain meaningful.
+SANITIZED = "libasan" in os.environ.get("LD_PRELOAD", "") or memory_probe.THREAD_SANITIZER
 TRACED_CALLS = max(CALLS // 10, 200)
 
 # Allowed growth over one loop, whatever its length: a leak of one object or

@@ -23,6 +23,7 @@ from lorvik import Quat, Vec3d, VecList
 
 import reference as ref
 from ieee import EPS, INF, NAN, bits, exact_bits, vbits
+from memory_probe import THREAD_SANITIZER
 from surface import panic_type
 
 NEG_NAN = -math.nan
@@ -483,7 +484,7 @@ def test_results_do_not_depend_on_the_thread_count() -> None:
     runs = {t: run_script(DIGEST_SCRIPT, t, "100000").split() for t in ("1", None, "3", "0", "x")}
     assert len({digest for digest, _ in runs.values()}) == 1
     assert int(runs["1"][1]) == 1
-    assert 1 < int(runs["3"][1]) <= 3
+    assert 1 < int(runs["3"][1]) - THREAD_SANITIZER <= 3  # less the sanitizer's own thread
 
 
 FORK_SCRIPT = textwrap.dedent(

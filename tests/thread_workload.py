@@ -20,6 +20,7 @@ entry returns NotImplemented then). What the readers see must stay consistent:
 
 from __future__ import annotations
 
+import os
 import random
 import threading
 import time
@@ -33,6 +34,15 @@ import surface
 lorvik: Any = surface._lorvik
 Vec3d, Quat = lorvik.Vec3d, lorvik.Quat
 VecList = lorvik.VecList
+
+# Multiplies the calls per thread of the thread tests: a ThreadSanitizer run
+# (make sanitize-threads), many times slower per call, takes a fraction.
+CALLS_SCALE = float(os.environ.get("LORVIK_THREAD_CALLS_SCALE", "1"))
+
+
+def scaled(count: int) -> int:
+    return max(1, round(count * CALLS_SCALE))
+
 
 BORROW_TEXTS = {"Already borrowed", "Already mutably borrowed"}
 VALUES = [float(k) for k in range(-3, 5)]
@@ -183,7 +193,7 @@ def worker(shared: Shared, ops: dict[str, Callable[[random.Random], object]], se
     refused: Counter[str] = Counter()
     errors: list[str] = []
     start.wait()
-    for name in rng.choices(names, weights, k=count):
+    for name in rng.choices(names, weights, k=scaled(count)):
         try:
             ops[name](rng)
             done[name] += 1

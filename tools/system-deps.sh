@@ -3,7 +3,8 @@
 # suites (GoogleTest); with the argument "compilers", also those of the
 # compiler matrix (Clang, libc++); with "free-threaded", what building CPython
 # takes (the headers of the standard library's compiled modules pip and the
-# tests use); with "python3.14", what preparing that interpreter takes.
+# tests use); with "python3.14", what preparing that interpreter takes; with
+# "thread-sanitizer", Clang and its ThreadSanitizer runtime.
 set -euo pipefail
 
 missing=()
@@ -22,6 +23,10 @@ if [[ ${1:-} == free-threaded ]]; then
 fi
 if [[ ${1:-} == python3.14 ]]; then
     command -v patchelf >/dev/null || missing+=(patchelf)
+fi
+if [[ ${1:-} == thread-sanitizer ]]; then
+    echo 'int main() {}' | clang++ -fsanitize=thread -x c++ - -o /dev/null >/dev/null 2>&1 ||
+        missing+=(clang libclang-rt-dev)
 fi
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
