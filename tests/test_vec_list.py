@@ -23,7 +23,7 @@ from lorvik import Quat, Vec3d, VecList
 
 import reference as ref
 from ieee import EPS, INF, NAN, bits, exact_bits, vbits
-from memory_probe import THREAD_SANITIZER
+from memory_probe import THREAD_SANITIZER, address_space
 from surface import panic_type
 
 NEG_NAN = -math.nan
@@ -63,7 +63,7 @@ def test_empty_forms() -> None:
 
 
 class FakeSequence:
-    """Passes the sequence check; its length fails and its iteration yields."""
+    """Passes the sequence check; it has no length and its iteration yields."""
 
     def __init__(self, items: list[Vec3d]) -> None:
         self.items = items
@@ -72,7 +72,7 @@ class FakeSequence:
         return self.items[index]
 
     def __len__(self) -> int:
-        raise ValueError("no length")
+        raise TypeError("no length")
 
 
 class FailingIteration(list[object]):
@@ -112,6 +112,20 @@ def test_construction_copies_and_accepts_sequences() -> None:
     assert VecList(v.list).to_array() == v.to_array()
     fake = VecList(FakeSequence(source))  # type: ignore[arg-type]
     assert fake.to_array() == [[9.0, 2.0, 3.0], [4.0, 5.0, 6.0]]
+
+
+class PromisingSequence(list[object]):
+    """Claims far more items than it holds."""
+
+    def __len__(self) -> int:
+        return 300_000_000
+
+
+def test_an_unused_reservation_is_given_back() -> None:
+    before = address_space()
+    lists = [VecList(PromisingSequence([Vec3d(1, 2, 3)])) for _ in range(3)]
+    assert [len(v) for v in lists] == [1, 1, 1]
+    assert address_space() - before < 1 << 30
 
 
 def test_indexing() -> None:
