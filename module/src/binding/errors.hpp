@@ -16,10 +16,6 @@
 
 #include <Python.h>
 
-#if defined(__GLIBCXX__)
-#include <cxxabi.h>
-#endif
-
 #include <exception>
 #include <new>
 #include <string>
@@ -62,10 +58,6 @@ template <class R, class Body>
 R guarded(R failure, Body&& body) {
     try {
         return std::forward<Body>(body)();
-#if defined(__GLIBCXX__)
-    } catch (const abi::__forced_unwind&) {
-        throw;
-#endif
     } catch (const ErrorAlreadySet&) {
     } catch (const Panic& panic) {
         raise_panic(panic.text.c_str());
@@ -76,6 +68,11 @@ R guarded(R failure, Body&& body) {
     } catch (const std::exception& error) {
         raise_panic(error.what());
     } catch (...) {
+        // pthread_exit unwinds without an exception object, so a catch-all is
+        // the only handler it meets, and there is no current exception.
+        if (!std::current_exception()) {
+            throw;
+        }
         raise_panic(unknown_fault);
     }
     return failure;
