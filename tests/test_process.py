@@ -67,8 +67,6 @@ EXIT_PRELUDE = textwrap.dedent(
         def __len__(self):
             pause()
             return 1
-
-    v = Vec3d(1, 2, 3)
     """
 )
 
@@ -90,6 +88,7 @@ def exit_script(call: str) -> str:
     return EXIT_PRELUDE + textwrap.dedent(
         f"""
         def work():
+            v = Vec3d(1, 2, 3)  # one per thread: without the lock, two setters may collide
             while True:
                 {call}
 
