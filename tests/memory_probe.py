@@ -55,6 +55,12 @@ def rss() -> int:
         return int(statm.read().split()[1]) * _PAGE
 
 
+def address_space() -> int:
+    """Bytes of address space the process holds, touched or not."""
+    with open("/proc/self/statm") as statm:
+        return int(statm.read().split()[0]) * _PAGE
+
+
 @dataclass(frozen=True)
 class Reading:
     blocks: int

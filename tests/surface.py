@@ -110,8 +110,16 @@ class RaisingSequence:
         raise Hostile("__getitem__")
 
 
-class LyingSequence(list[object]):
-    """A list whose length query fails (it only sizes a reservation)."""
+class LengthlessSequence(list[object]):
+    """A list without a length: its query raises TypeError, which only means
+    there is no length to reserve room for."""
+
+    def __len__(self) -> int:
+        raise TypeError("no length")
+
+
+class RaisingLength(list[object]):
+    """A list whose length query fails with another error, which propagates."""
 
     def __len__(self) -> int:
         raise Hostile("__len__")
@@ -251,6 +259,7 @@ def sequence_bad(arg: str) -> list[Bad]:
         ("item not a Vec3d", [v, 1], TypeError, "^argument 'list': 'int' object is not an instance of 'Vec3d'$"),
         ("item None", (v, None), TypeError, "^argument 'list': 'None' is not an instance of 'Vec3d'$"),
         ("failing iteration", RaisingSequence(v), Hostile, None),
+        ("failing len", RaisingLength([v]), Hostile, None),
     ]
 
 
@@ -258,7 +267,7 @@ S = Kind(
     "Sequence",
     lambda: [Vec3d(1, 2, 3), Vec3d(-4, 5, 0.5)],
     sequence_bad,
-    lambda: [("tuple", (Vec3d(1, 2, 3),)), ("empty", []), ("failing len", LyingSequence([Vec3d(1, 2, 3)]))],
+    lambda: [("tuple", (Vec3d(1, 2, 3),)), ("empty", []), ("no len", LengthlessSequence([Vec3d(1, 2, 3)]))],
 )
 
 

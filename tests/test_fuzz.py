@@ -225,7 +225,8 @@ def hostile_values(rng: random.Random, floats: list[float], ints: list[int]) -> 
         *floats, *ints, None, "1.5", "", b"2", [], (), {}, object(), 1 + 2j, numpy.True_, numpy.float64(0.5),
         FloatLike(rng.choice(floats)), IndexLike(rng.choice(ints)), RaisingFloat(), RaisingIndex(), WrongFloat(),
         WrongIndex(), FloatSubclassReturning(), RaisingEq(), FloatSubclass(2.0),
-        [v, v], (v,), [v, 1], "abc", {v}, RaisingSequence(v), surface.LyingSequence([v]), [v, None],
+        [v, v], (v,), [v, 1], "abc", {v}, RaisingSequence(v), surface.LengthlessSequence([v]),
+        surface.RaisingLength([v]), [v, None],
     ]
 
 

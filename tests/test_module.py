@@ -373,6 +373,56 @@ def test_first_failing_argument_is_reported() -> None:
 
 
 # ---------------------------------------------------------------------------
+# Foreign operand: only a failure to convert makes an operator NotImplemented
+
+
+class RaisingHooks(list[object]):
+    """A sequence whose every hook lorvik may call raises `error`."""
+
+    __hash__ = None  # type: ignore[assignment]
+
+    def __init__(self, error: BaseException) -> None:
+        super().__init__()
+        self.error = error
+
+    def __float__(self) -> float:
+        raise self.error
+
+    def __eq__(self, other: object) -> bool:
+        raise self.error
+
+    def __len__(self) -> int:
+        raise self.error
+
+
+ENTRIES_CALLING_HOOKS: list[tuple[str, Callable[[Any], object]]] = [
+    ("Vec3d * x", lambda x: Vec3d(1, 2, 3) * x),
+    ("x * Vec3d", lambda x: x * Vec3d(1, 2, 3)),
+    ("Vec3d / x", lambda x: Vec3d(1, 2, 3) / x),
+    ("VecList * x", lambda x: lorvik.VecList([Vec3d(1, 2, 3)]) * x),
+    ("x * VecList", lambda x: x * lorvik.VecList([Vec3d(1, 2, 3)])),
+    ("VecList / x", lambda x: lorvik.VecList([Vec3d(1, 2, 3)]) / x),
+    ("AngleRadians * x", lambda x: AngleRadians(1) * x),
+    ("AngleRadians / x", lambda x: AngleRadians(1) / x),
+    ("AngleDegrees != x", lambda x: AngleDegrees(1) != x),
+    ("Circle != x", lambda x: geometry.Circle.none() != x),
+    ("VecList(x)", lambda x: lorvik.VecList(x)),
+]
+
+
+@pytest.mark.parametrize(
+    "error",
+    [KeyboardInterrupt(), SystemExit(3), GeneratorExit(), MemoryError(), RecursionError()],
+    ids=lambda e: type(e).__name__,
+)
+@pytest.mark.parametrize("call", [c for _, c in ENTRIES_CALLING_HOOKS], ids=[n for n, _ in ENTRIES_CALLING_HOOKS])
+def test_errors_that_are_no_conversion_failure_propagate(call: Callable[[Any], object], error: BaseException) -> None:
+    with pytest.raises(type(error)) as info:
+        call(RaisingHooks(error))
+    assert info.value is error
+
+
+# ---------------------------------------------------------------------------
 # Index conversion
 
 

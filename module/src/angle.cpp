@@ -89,7 +89,7 @@ PyGetSetDef properties[] = {
 // No hash slot: with a comparison defined, the interpreter makes the
 // instances unhashable.
 template <>
-bool define_class<AngleRadians>() noexcept {
+bool define_class<AngleRadians>() {
     using namespace radians;
     return make_class<AngleRadians>({
         .slots =
@@ -112,7 +112,7 @@ bool define_class<AngleRadians>() noexcept {
 }
 
 template <>
-bool define_class<AngleDegrees>() noexcept {
+bool define_class<AngleDegrees>() {
     using namespace degrees;
     return make_class<AngleDegrees>({
         .slots =

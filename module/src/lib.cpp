@@ -14,8 +14,8 @@
 namespace lorvik {
 namespace {
 
-int exec_top(PyObject* module) noexcept;
-int exec_geometry(PyObject* module) noexcept;
+int exec_top(PyObject* module);
+int exec_geometry(PyObject* module);
 
 PyModuleDef_Slot top_slots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(&exec_top)},
@@ -68,7 +68,7 @@ bool claim_interpreter() noexcept {
 
 // Made from its definition with a plain namespace as spec, since the
 // submodule is no entry of sys.modules.
-PyObject* make_geometry_module() noexcept {
+PyObject* make_geometry_module() {
     if (geometry_module != nullptr) {
         return Py_NewRef(geometry_module);
     }
@@ -97,7 +97,7 @@ PyObject* make_geometry_module() noexcept {
     return module.release();
 }
 
-bool add_submodule(PyObject* module) noexcept {
+bool add_submodule(PyObject* module) {
     PyMutex_Lock(&once_lock);
     const OwnedObject geometry(make_geometry_module());
     PyMutex_Unlock(&once_lock);
@@ -105,7 +105,7 @@ bool add_submodule(PyObject* module) noexcept {
     return geometry && add_to_module(module, "geometry", geometry.get());
 }
 
-bool add_geometry_functions(PyObject* module) noexcept {
+bool add_geometry_functions(PyObject* module) {
     for (PyMethodDef& function : geometry_functions()) {
         if (!add_function(module, &function)) {
             return false;
@@ -120,8 +120,8 @@ enum class Home { top, geometry, nowhere };
 // module unless it lives nowhere) or another name added to a module.
 struct Step {
     Home home;
-    bool (*make)() noexcept;
-    bool (*add)(PyObject* module) noexcept;
+    bool (*make)();
+    bool (*add)(PyObject* module);
 };
 
 template <Bound C>
@@ -143,7 +143,7 @@ constexpr Step steps[] = {
     class_in<tavrel::geometry::Plane>(Home::geometry),
 };
 
-bool make_classes() noexcept {
+bool make_classes() {
     PyMutex_Lock(&once_lock);
     bool ok = init_panic_exception();
     for (const Step& step : steps) {
@@ -154,7 +154,7 @@ bool make_classes() noexcept {
 }
 
 // Stops at the first failure, which fails the import.
-bool register_names(PyObject* module, Home home) noexcept {
+bool register_names(PyObject* module, Home home) {
     for (const Step& step : steps) {
         if (step.home == home && !step.add(module)) {
             return false;
@@ -163,11 +163,11 @@ bool register_names(PyObject* module, Home home) noexcept {
     return true;
 }
 
-int exec_top(PyObject* module) noexcept {
+int exec_top(PyObject* module) {
     return claim_interpreter() && make_classes() && register_names(module, Home::top) ? 0 : -1;
 }
 
-int exec_geometry(PyObject* module) noexcept {
+int exec_geometry(PyObject* module) {
     return register_names(module, Home::geometry) ? 0 : -1;
 }
 

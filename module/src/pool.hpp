@@ -2,10 +2,14 @@
 //
 // The pool is made by the first call of any operation below and kept for the
 // life of the process. Its size comes from RAYON_NUM_THREADS when that holds a
-// positive integer, else one thread per processor available to the process.
-// The calling thread is one of those threads: it works on the range and
-// returns only when every chunk is done. Chunk bodies must not touch
-// interpreter objects.
+// positive integer (at most four per processor, or 256 if that is more: the
+// most worker threads oneTBB starts unless told otherwise, beyond which a pool
+// only adds waiting), else one thread per processor
+// available to the process; but never more threads than the process can start
+// at that moment, and all of them start with the pool, so that no later call
+// meets a process limit. The calling thread is one of those threads: it works
+// on the range and returns only when every chunk is done. Chunk bodies must
+// not touch interpreter objects.
 //
 // Both operations are deterministic: the map writes slot i from element i,
 // and the reduction combines chunk results left to right, keeping the left

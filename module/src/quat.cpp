@@ -49,7 +49,7 @@ PyGetSetDef properties[] = {
 // Equality only, and no hash slot: the interpreter makes instances
 // unhashable. A right operand held exclusively is reported, as for Vec3d.
 template <>
-bool define_class<Quat>() noexcept {
+bool define_class<Quat>() {
     return make_class<Quat>({
         .slots =
             {

@@ -67,7 +67,7 @@ PyGetSetDef properties[] = {
 }  // namespace
 
 template <>
-bool define_class<Vec3d>() noexcept {
+bool define_class<Vec3d>() {
     return make_class<Vec3d>({
         .slots =
             {

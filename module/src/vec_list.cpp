@@ -13,8 +13,10 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -82,16 +84,31 @@ NewReference map_truths(const VecListValue& list, std::size_t grain, F f) {
     throw ErrorAlreadySet{};
 }
 
-// The capacity hint only saves reallocations; a bogus length must not fail.
-void reserve_for(VecArray& elements, PyObject* sequence) noexcept {
+// The length only reserves room. As with the interpreter's own length hint, a
+// TypeError means there is none; any other error (an interrupt above all) ends
+// the construction. A length too large to reserve is no error either.
+void reserve_for(VecArray& elements, PyObject* sequence) {
     const Py_ssize_t length = PySequence_Size(sequence);
     if (length < 0) {
+        if (!PyErr_ExceptionMatches(PyExc_TypeError)) {
+            throw ErrorAlreadySet{};
+        }
         PyErr_Clear();
         return;
     }
     try {
         elements.reserve(static_cast<std::size_t>(length));
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+}
+
+// A length that promised far more items than came keeps no reservation for
+// the list's lifetime (the interpreter's list gives back what it does not use
+// in the same way).
+void release_unused(VecArray& elements) {
+    if (elements.capacity() / 2 > elements.size()) {
+        elements.shrink_to_fit();
     }
 }
 
@@ -121,6 +138,7 @@ VecListValue construct(PyObject* sequence) {
         wrap_argument_error("list");
         throw ErrorAlreadySet{};
     }
+    release_unused(elements);
     // The items were copied straight into place; what is left of the
     // parallel step is that construction starts the pool like any bulk call.
     pool::ensure();
@@ -392,7 +410,7 @@ PyGetSetDef properties[] = {
 }  // namespace
 
 template <>
-bool define_class<VecListValue>() noexcept {
+bool define_class<VecListValue>() {
     return make_class<VecListValue>({
         .slots =
             {
@@ -414,7 +432,7 @@ bool define_class<VecListValue>() noexcept {
 }
 
 template <>
-bool define_class<VecListIteratorValue>() noexcept {
+bool define_class<VecListIteratorValue>() {
     using Slots = IteratorSlots<VecListIteratorValue>;
     return make_class<VecListIteratorValue>({
         .slots =

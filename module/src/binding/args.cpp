@@ -12,7 +12,7 @@ bool keyword_matches(PyObject* keyword, const char* name) noexcept {
 }
 
 bool place_keyword(const char* display, std::span<const char* const> names, PyObject* keyword,
-                   PyObject* value, PyObject** out) noexcept {
+                   PyObject* value, PyObject** out) {
     for (std::size_t index = 0; index < names.size(); ++index) {
         if (keyword_matches(keyword, names[index])) {
             if (out[index] != nullptr) {
@@ -28,7 +28,7 @@ bool place_keyword(const char* display, std::span<const char* const> names, PyOb
 }
 
 bool take_positional(const char* display, std::span<const char* const> names, PyObject* const* args,
-                     Py_ssize_t nargs, PyObject** out) noexcept {
+                     Py_ssize_t nargs, PyObject** out) {
     const auto count = static_cast<Py_ssize_t>(names.size());
     if (nargs > count) {
         set_too_many_positional(display, count, nargs);
@@ -40,8 +40,7 @@ bool take_positional(const char* display, std::span<const char* const> names, Py
     return true;
 }
 
-bool check_complete(const char* display, std::span<const char* const> names,
-                    PyObject* const* out) noexcept {
+bool check_complete(const char* display, std::span<const char* const> names, PyObject* const* out) {
     for (std::size_t index = 0; index < names.size(); ++index) {
         if (out[index] == nullptr) {
             set_missing_arguments(display, names, out);
@@ -54,7 +53,7 @@ bool check_complete(const char* display, std::span<const char* const> names,
 }  // namespace
 
 bool parse_arguments(const char* display, std::span<const char* const> names, PyObject* const* args,
-                     Py_ssize_t nargs, PyObject* kwnames, PyObject** out) noexcept {
+                     Py_ssize_t nargs, PyObject* kwnames, PyObject** out) {
     if (!take_positional(display, names, args, nargs, out)) {
         return false;
     }
@@ -71,7 +70,7 @@ bool parse_arguments(const char* display, std::span<const char* const> names, Py
 }
 
 bool parse_tuple_arguments(const char* display, std::span<const char* const> names, PyObject* args,
-                           PyObject* kwargs, PyObject** out) noexcept {
+                           PyObject* kwargs, PyObject** out) {
     if (!take_positional(display, names, &PyTuple_GET_ITEM(args, 0), PyTuple_GET_SIZE(args), out)) {
         return false;
     }

@@ -16,10 +16,10 @@ namespace lorvik {
 // failure.
 [[nodiscard]] bool parse_arguments(const char* display, std::span<const char* const> names,
                                    PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-                                   PyObject** out) noexcept;
+                                   PyObject** out);
 
 // The same for the tuple-and-dict convention (used by tp_new).
 [[nodiscard]] bool parse_tuple_arguments(const char* display, std::span<const char* const> names,
-                                         PyObject* args, PyObject* kwargs, PyObject** out) noexcept;
+                                         PyObject* args, PyObject* kwargs, PyObject** out);
 
 }  // namespace lorvik

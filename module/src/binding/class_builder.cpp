@@ -32,7 +32,7 @@ void keep_for_process(PyTypeObject* type) noexcept {
 }  // namespace
 
 PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned extra_flags,
-                          std::vector<PyType_Slot> slots, vectorcallfunc vectorcall) noexcept {
+                          std::vector<PyType_Slot> slots, vectorcallfunc vectorcall) {
 #if PY_VERSION_HEX >= 0x030E0000
     if (vectorcall != nullptr) {
         slots.push_back({Py_tp_vectorcall, reinterpret_cast<void*>(vectorcall)});
@@ -64,7 +64,7 @@ namespace {
 
 // Whether the class or a base defines `name`: the lookup the interpreter's
 // attribute setter made before it failed. Called with no error set.
-bool class_has_attribute(PyTypeObject* type, PyObject* name) noexcept {
+bool class_has_attribute(PyTypeObject* type, PyObject* name) {
     PyObject* mro = type->tp_mro;
     for (Py_ssize_t index = 0; index < PyTuple_GET_SIZE(mro); ++index) {
         auto* base = reinterpret_cast<PyTypeObject*>(PyTuple_GET_ITEM(mro, index));
@@ -112,7 +112,7 @@ std::vector<DirectSetter> direct_setters(PyTypeObject* type,
     return setters;
 }
 
-int generic_setattr(PyObject* self, PyObject* name, PyObject* value) noexcept {
+int generic_setattr(PyObject* self, PyObject* name, PyObject* value) {
     const int result = PyObject_GenericSetAttr(self, name, value);
     if (result == 0 || !PyErr_ExceptionMatches(PyExc_AttributeError) || !PyUnicode_Check(name)) {
         return result;
@@ -127,7 +127,7 @@ int generic_setattr(PyObject* self, PyObject* name, PyObject* value) noexcept {
     return result;
 }
 
-bool add_to_module(PyObject* module, const char* name, PyObject* object) noexcept {
+bool add_to_module(PyObject* module, const char* name, PyObject* object) {
     PyObject* all = nullptr;
     if (PyObject_GetOptionalAttrString(module, "__all__", &all) < 0) {
         return false;
@@ -151,7 +151,7 @@ bool add_to_module(PyObject* module, const char* name, PyObject* object) noexcep
     return ok;
 }
 
-bool add_function(PyObject* module, PyMethodDef* definition) noexcept {
+bool add_function(PyObject* module, PyMethodDef* definition) {
     PyObject* module_name = PyModule_GetNameObject(module);
     if (module_name == nullptr) {
         return false;

@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "binding/errors.hpp"
 #include "binding/fixed_string.hpp"
 #include "binding/instance.hpp"
 
@@ -17,7 +18,7 @@ namespace lorvik {
 // without instance dictionary, weak references or GC participation. Its doc is
 // only a call signature, so __doc__ is None while __text_signature__ remains.
 PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned extra_flags,
-                          std::vector<PyType_Slot> slots, vectorcallfunc vectorcall) noexcept;
+                          std::vector<PyType_Slot> slots, vectorcallfunc vectorcall);
 
 template <Bound C>
 struct ClassDecl {
@@ -50,13 +51,13 @@ std::vector<DirectSetter> direct_setters(PyTypeObject* type,
 // PyObject_GenericSetAttr, with the text a class without its own
 // attribute-setting slot gives for a name it does not have: the interpreter
 // words it more briefly once the slot is replaced.
-int generic_setattr(PyObject* self, PyObject* name, PyObject* value) noexcept;
+int generic_setattr(PyObject* self, PyObject* name, PyObject* value);
 
 template <Bound C>
 struct DirectSetAttr {
     static inline std::vector<DirectSetter> setters;
 
-    static int setattro(PyObject* self, PyObject* name, PyObject* value) noexcept {
+    static int setattro(PyObject* self, PyObject* name, PyObject* value) {
         for (const DirectSetter& entry : setters) {
             if (entry.name == name) {
                 return entry.set(self, value, entry.closure);
@@ -68,7 +69,7 @@ struct DirectSetAttr {
 
 // Makes the type object of C on first call; later calls reuse it.
 template <Bound C>
-bool make_class(const ClassDecl<C>& decl) noexcept {
+bool make_class(const ClassDecl<C>& decl) {
     if (class_type<C> != nullptr) {
         return true;
     }
@@ -89,20 +90,20 @@ bool make_class(const ClassDecl<C>& decl) noexcept {
 
 // Each class file defines define_class<C>() with its declaration.
 template <Bound C>
-bool define_class() noexcept;
+bool define_class();
 
 // Appends `name` to the module's __all__ (creating the list when missing),
 // then sets the attribute. `object` is borrowed.
-bool add_to_module(PyObject* module, const char* name, PyObject* object) noexcept;
+bool add_to_module(PyObject* module, const char* name, PyObject* object);
 
 template <Bound C>
-bool add_class(PyObject* module) noexcept {
+bool add_class(PyObject* module) {
     return define_class<C>() &&
            add_to_module(module, Class<C>::name.data, reinterpret_cast<PyObject*>(class_type<C>));
 }
 
 // A built-in function bound to `module`, added under its own name.
-bool add_function(PyObject* module, PyMethodDef* definition) noexcept;
+bool add_function(PyObject* module, PyMethodDef* definition);
 
 }  // namespace lorvik
 
@@ -111,6 +112,7 @@ namespace lorvik {
 // A type slot from any function pointer or static array.
 template <class T>
 PyType_Slot slot(int id, T* pointer) noexcept {
+    static_assert(!declared_noexcept<T>, "entry points are not noexcept (see errors.hpp)");
     if constexpr (std::is_function_v<T>) {
         return {id, reinterpret_cast<void*>(pointer)};
     } else {

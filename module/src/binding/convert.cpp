@@ -26,7 +26,7 @@ bool is_numpy_bool_type(PyTypeObject* type) noexcept {
 
 }  // namespace
 
-bool load_strict_bool(PyObject* object, const char* name, bool& out) noexcept {
+bool load_strict_bool(PyObject* object, const char* name, bool& out) {
     if (object == Py_True || object == Py_False) {
         out = object == Py_True;
         return true;

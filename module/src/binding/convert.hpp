@@ -36,7 +36,7 @@ template <>
 struct Arg<double> {
     double value = 0.0;
 
-    [[nodiscard]] bool load(PyObject* object, const char* name) noexcept {
+    [[nodiscard]] bool load(PyObject* object, const char* name) {
         if (PyFloat_CheckExact(object)) {
             value = PyFloat_AS_DOUBLE(object);
             return true;
@@ -59,7 +59,7 @@ template <>
 struct Arg<std::uint64_t> {
     std::uint64_t value = 0;
 
-    [[nodiscard]] bool load(PyObject* object, const char* name) noexcept {
+    [[nodiscard]] bool load(PyObject* object, const char* name) {
         if (PyLong_CheckExact(object)) {
             value = PyLong_AsUnsignedLongLong(object);
         } else {
@@ -87,13 +87,13 @@ struct Arg<std::uint64_t> {
 // Strict bool: True and False, and numpy's bool scalar through its own truth
 // slot (recognised by name, so numpy is never imported); nothing else, not
 // even int.
-bool load_strict_bool(PyObject* object, const char* name, bool& out) noexcept;
+bool load_strict_bool(PyObject* object, const char* name, bool& out);
 
 template <>
 struct Arg<bool> {
     bool value = false;
 
-    [[nodiscard]] bool load(PyObject* object, const char* name) noexcept {
+    [[nodiscard]] bool load(PyObject* object, const char* name) {
         return load_strict_bool(object, name, value);
     }
     [[nodiscard]] bool get() const noexcept { return value; }
@@ -104,7 +104,7 @@ template <>
 struct Arg<PyObject*> {
     PyObject* value = nullptr;
 
-    [[nodiscard]] bool load(PyObject* object, const char*) noexcept {
+    [[nodiscard]] bool load(PyObject* object, const char*) {
         value = object;
         return true;
     }
@@ -116,7 +116,7 @@ template <Bound T, Access Mode>
 struct InstanceArg {
     Borrow<T, Mode> borrow;
 
-    [[nodiscard]] bool load(PyObject* object, const char* name) noexcept {
+    [[nodiscard]] bool load(PyObject* object, const char* name) {
         if (!is_instance<T>(object)) {
             set_not_an_instance(object, Class<T>::name.c_str(), name);
             return false;

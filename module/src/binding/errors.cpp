@@ -21,4 +21,13 @@ bool init_panic_exception() noexcept {
     return panic_type != nullptr;
 }
 
+bool drop_conversion_failure() {
+    if (!PyErr_ExceptionMatches(PyExc_Exception) || PyErr_ExceptionMatches(PyExc_MemoryError) ||
+        PyErr_ExceptionMatches(PyExc_RecursionError)) {
+        return false;
+    }
+    PyErr_Clear();
+    return true;
+}
+
 }  // namespace lorvik

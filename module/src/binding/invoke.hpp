@@ -40,14 +40,14 @@ struct Invoker;
 
 template <auto F, class... P>
 struct Invoker<F, std::tuple<P...>> {
-    static PyObject* call(PyObject* const* objects, const char* const* names) noexcept {
+    static PyObject* call(PyObject* const* objects, const char* const* names) {
         return call(objects, names, std::index_sequence_for<P...>{});
     }
 
   private:
     template <std::size_t... I>
     static PyObject* call(PyObject* const* objects, const char* const* names,
-                          std::index_sequence<I...>) noexcept {
+                          std::index_sequence<I...>) {
         std::tuple<ArgFor<P>...> args;
         if (!(std::get<I>(args).load(objects[I], names[I]) && ...)) {
             return nullptr;
@@ -61,7 +61,7 @@ struct Invoker<F, std::tuple<P...>> {
 
 // F on its receiver alone.
 template <auto F>
-PyObject* call_on_receiver(PyObject* self) noexcept {
+PyObject* call_on_receiver(PyObject* self) {
     static constexpr const char* receiver_name = nullptr;
     return Invoker<F>::call(&self, &receiver_name);
 }
@@ -79,14 +79,14 @@ struct NamedCall {
     // METH_FASTCALL | METH_KEYWORDS, and vectorcall; `self` is ignored when F
     // takes no receiver.
     static PyObject* fastcall(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                              PyObject* kwnames) noexcept {
+                              PyObject* kwnames) {
         return invoke(self, [&](PyObject** out) {
             return parse_arguments(Display.data, parameters(), args, nargs, kwnames, out);
         });
     }
 
     // The tuple-and-dict convention of tp_new.
-    static PyObject* tuple_call(PyObject* args, PyObject* kwargs) noexcept {
+    static PyObject* tuple_call(PyObject* args, PyObject* kwargs) {
         return invoke(nullptr, [&](PyObject** out) {
             return parse_tuple_arguments(Display.data, parameters(), args, kwargs, out);
         });
@@ -102,7 +102,7 @@ struct NamedCall {
     }
 
     template <class Parse>
-    static PyObject* invoke(PyObject* self, Parse parse) noexcept {
+    static PyObject* invoke(PyObject* self, Parse parse) {
         PyObject* objects[count + 1];
         objects[0] = self;
         if (!parse(objects + 1)) {
@@ -115,6 +115,8 @@ struct NamedCall {
 
 template <class F>
 PyCFunction as_cfunction(F function) noexcept {
+    static_assert(!declared_noexcept<std::remove_pointer_t<F>>,
+                  "entry points are not noexcept (see errors.hpp)");
     return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
 }
 

@@ -60,11 +60,11 @@ class MemberEntries {
         using New = NamedCall<F, display<"__new__">, Names...>;
 
         static PyObject* vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf,
-                                    PyObject* kwnames) noexcept {
+                                    PyObject* kwnames) {
             return New::fastcall(nullptr, args, PyVectorcall_NARGS(nargsf), kwnames);
         }
 
-        static PyObject* new_(PyTypeObject*, PyObject* args, PyObject* kwargs) noexcept {
+        static PyObject* new_(PyTypeObject*, PyObject* args, PyObject* kwargs) {
             return New::tuple_call(args, kwargs);
         }
     };
@@ -89,17 +89,17 @@ class MemberEntries {
 
   private:
     template <auto F>
-    static PyObject* method_noargs(PyObject* self, PyObject*) noexcept {
+    static PyObject* method_noargs(PyObject* self, PyObject*) {
         return call_on_receiver<F>(self);
     }
 
     template <auto F>
-    static PyObject* static_noargs(PyObject*, PyObject*) noexcept {
+    static PyObject* static_noargs(PyObject*, PyObject*) {
         return Invoker<F>::call(nullptr, nullptr);
     }
 
     template <auto Get>
-    static PyObject* get_property(PyObject* self, void*) noexcept {
+    static PyObject* get_property(PyObject* self, void*) {
         ReadBorrow<C> borrow;
         if (!borrow.acquire(self)) {
             return nullptr;
@@ -119,7 +119,7 @@ class MemberEntries {
 
     // The value is converted first, then the receiver is borrowed exclusively.
     template <auto Set>
-    static int set_property(PyObject* self, PyObject* value, void*) noexcept {
+    static int set_property(PyObject* self, PyObject* value, void*) {
         if (value == nullptr) {
             set_no_deleter();
             return -1;

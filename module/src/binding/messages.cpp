@@ -7,22 +7,22 @@
 
 namespace lorvik {
 
-void set_too_many_positional(const char* display, Py_ssize_t count, Py_ssize_t given) noexcept {
+void set_too_many_positional(const char* display, Py_ssize_t count, Py_ssize_t given) {
     PyErr_Format(PyExc_TypeError, "%s takes %zd positional arguments but %zd %s given", display,
                  count, given, given == 1 ? "was" : "were");
 }
 
-void set_unexpected_keyword(const char* display, PyObject* keyword) noexcept {
+void set_unexpected_keyword(const char* display, PyObject* keyword) {
     PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%S'", display, keyword);
 }
 
-void set_multiple_values(const char* display, const char* name) noexcept {
+void set_multiple_values(const char* display, const char* name) {
     PyErr_Format(PyExc_TypeError, "%s got multiple values for argument '%s'", display, name);
 }
 
 // "'a'", "'a' and 'b'", "'a', 'b', and 'c'".
 void set_missing_arguments(const char* display, std::span<const char* const> names,
-                           PyObject* const* filled) noexcept {
+                           PyObject* const* filled) {
     std::size_t missing = 0;
     for (std::size_t index = 0; index < names.size(); ++index) {
         if (filled[index] == nullptr) {
@@ -53,7 +53,7 @@ void set_missing_arguments(const char* display, std::span<const char* const> nam
                  missing == 1 ? "argument" : "arguments", list.c_str());
 }
 
-void set_not_an_instance(PyObject* object, const char* class_name, const char* argument) noexcept {
+void set_not_an_instance(PyObject* object, const char* class_name, const char* argument) {
     if (object == Py_None) {
         if (argument != nullptr) {
             PyErr_Format(PyExc_TypeError, "argument '%s': 'None' is not an instance of '%s'",
@@ -78,7 +78,7 @@ void set_not_an_instance(PyObject* object, const char* class_name, const char* a
     Py_DECREF(type_name);
 }
 
-void wrap_argument_error(const char* argument) noexcept {
+void wrap_argument_error(const char* argument) {
     PyObject* raised = PyErr_GetRaisedException();
     if (raised == nullptr ||
         !Py_IS_TYPE(raised, reinterpret_cast<PyTypeObject*>(PyExc_TypeError))) {
@@ -108,17 +108,17 @@ void wrap_argument_error(const char* argument) noexcept {
     PyErr_SetRaisedException(wrapped);
 }
 
-void set_borrow_refused(Access requested) noexcept {
+void set_borrow_refused(Access requested) {
     PyErr_SetString(PyExc_RuntimeError, requested == Access::exclusive
                                             ? "Already borrowed"
                                             : "Already mutably borrowed");
 }
 
-void set_no_deleter() noexcept {
+void set_no_deleter() {
     PyErr_SetString(PyExc_AttributeError, "property has no deleter");
 }
 
-void reword_missing_attribute(PyObject* error, PyTypeObject* type, PyObject* name) noexcept {
+void reword_missing_attribute(PyObject* error, PyTypeObject* type, PyObject* name) {
     PyObject* args = Py_BuildValue(
         "(N)", PyUnicode_FromFormat("'%.100s' object has no attribute '%U' and no __dict__ for "
                                     "setting new attributes",
@@ -138,13 +138,13 @@ void throw_class_not_initialized(const char* class_name) {
     throw Panic{std::string("An error occurred while initializing class ") + class_name};
 }
 
-void set_second_interpreter() noexcept {
+void set_second_interpreter() {
     PyErr_SetString(PyExc_ImportError,
                     "lorvik does not yet support sub-interpreters: it can be imported in one "
                     "interpreter per process");
 }
 
-void set_all_not_a_list(PyObject* all) noexcept {
+void set_all_not_a_list(PyObject* all) {
     PyErr_Format(PyExc_TypeError, "'%T' object is not an instance of 'list'", all);
 }
 

@@ -14,33 +14,33 @@ namespace lorvik {
 enum class Access;  // instance.hpp
 
 // Argument parsing. `display` names the function ("Vec3d.dot()").
-void set_too_many_positional(const char* display, Py_ssize_t count, Py_ssize_t given) noexcept;
-void set_unexpected_keyword(const char* display, PyObject* keyword) noexcept;
-void set_multiple_values(const char* display, const char* name) noexcept;
+void set_too_many_positional(const char* display, Py_ssize_t count, Py_ssize_t given);
+void set_unexpected_keyword(const char* display, PyObject* keyword);
+void set_multiple_values(const char* display, const char* name);
 // The parameters whose slot in `filled` is still null, in order.
 void set_missing_arguments(const char* display, std::span<const char* const> names,
-                           PyObject* const* filled) noexcept;
+                           PyObject* const* filled);
 
 // Class conversion: TypeError "'{type}' object is not an instance of
 // '{class}'" ("'None' is not an instance of ..." for None), prefixed with
 // "argument '{name}': " when `argument` is not null.
-void set_not_an_instance(PyObject* object, const char* class_name, const char* argument) noexcept;
+void set_not_an_instance(PyObject* object, const char* class_name, const char* argument);
 
 // Argument error wrapping: if the current error is exactly a TypeError,
 // replace it with "argument '{name}': {text}" keeping its cause and context;
 // other errors pass unchanged.
-void wrap_argument_error(const char* argument) noexcept;
+void wrap_argument_error(const char* argument);
 
 // Borrow rules: RuntimeError for a borrow of kind `requested` that was refused.
-void set_borrow_refused(Access requested) noexcept;
+void set_borrow_refused(Access requested);
 
 // Property access: deleting a property.
-void set_no_deleter() noexcept;
+void set_no_deleter();
 
 // Setting a name the class does not have: rewords the raised AttributeError
 // `error` (keeping its name and obj for the interpreter's suggestions) the way
 // the interpreter does for a class without its own attribute-setting slot.
-void reword_missing_attribute(PyObject* error, PyTypeObject* type, PyObject* name) noexcept;
+void reword_missing_attribute(PyObject* error, PyTypeObject* type, PyObject* name);
 
 // Indexing Vec3d and VecList: IndexError "Index out of bounds", thrown to the
 // entry point.
@@ -54,7 +54,7 @@ inline constexpr const char* unknown_fault = "unknown internal error";
 
 // Start-up: an import from a second interpreter; a module whose __all__ is
 // not a list.
-void set_second_interpreter() noexcept;
-void set_all_not_a_list(PyObject* all) noexcept;
+void set_second_interpreter();
+void set_all_not_a_list(PyObject* all);
 
 }  // namespace lorvik

@@ -11,13 +11,21 @@
 
 namespace lorvik {
 
-// Owns one reference and releases it on every path.
+// Owns one reference and releases it on every path but one: a thread that
+// the interpreter ends at exit unwinds without a thread state, and releasing
+// a reference there could run a deallocator that needs one. The reference is
+// kept then (the process is ending). Releasing one can run Python code (a
+// __del__), hence no noexcept.
 class OwnedObject {
   public:
     explicit OwnedObject(PyObject* object) noexcept : object_(object) {}
     OwnedObject(const OwnedObject&) = delete;
     OwnedObject& operator=(const OwnedObject&) = delete;
-    ~OwnedObject() { Py_XDECREF(object_); }
+    ~OwnedObject() noexcept(false) {
+        if (object_ != nullptr && PyThreadState_GetUnchecked() != nullptr) {
+            Py_DECREF(object_);
+        }
+    }
 
     [[nodiscard]] PyObject* get() const noexcept { return object_; }
     [[nodiscard]] PyObject* release() noexcept { return std::exchange(object_, nullptr); }

@@ -27,7 +27,7 @@ template <class Range>
 template <Bound C>
 struct IteratorSlots {
     // tp_iter: the iterator itself, under a shared borrow.
-    static PyObject* self(PyObject* object) noexcept {
+    static PyObject* self(PyObject* object) {
         Borrow<C, Access::shared> borrow;
         if (!borrow.acquire(object)) {
             return nullptr;
@@ -39,7 +39,7 @@ struct IteratorSlots {
     // optional ends the iteration (null without an exception set). The
     // iterator is borrowed exclusively while F runs.
     template <auto F>
-    static PyObject* next(PyObject* object) noexcept {
+    static PyObject* next(PyObject* object) {
         Borrow<C, Access::exclusive> borrow;
         if (!borrow.acquire(object)) {
             return nullptr;

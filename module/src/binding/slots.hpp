@@ -33,15 +33,16 @@ enum class OtherBorrow {
 template <class C>
 struct SlotEntries {
     // Operator slot `self OP other`: NotImplemented for a foreign receiver, a
-    // receiver that cannot be borrowed, or an operand that does not convert.
+    // receiver that cannot be borrowed, or an operand that fails to convert
+    // (any other error of its conversion propagates: drop_conversion_failure).
     template <auto F>
-    static PyObject* binary(PyObject* self, PyObject* other) noexcept {
+    static PyObject* binary(PyObject* self, PyObject* other) {
         return try_binary<F>(self, other);
     }
 
     // One multiplication entry serving `self * s` first, then `s * self`.
     template <auto Forward, auto Reflected>
-    static PyObject* multiply(PyObject* left, PyObject* right) noexcept {
+    static PyObject* multiply(PyObject* left, PyObject* right) {
         PyObject* result = try_binary<Forward>(left, right);
         if (result != Py_NotImplemented) {
             return result;
@@ -51,19 +52,19 @@ struct SlotEntries {
     }
 
     template <auto F>
-    static PyObject* unary(PyObject* self) noexcept {
+    static PyObject* unary(PyObject* self) {
         return call_on_receiver<F>(self);
     }
 
     template <auto F>
-    static PyObject* repr(PyObject* self) noexcept {
+    static PyObject* repr(PyObject* self) {
         return call_on_receiver<F>(self);
     }
 
     // Hash result: the unsigned 64-bit hash read as signed; -1 and -2 both
     // become -2, since -1 signals an error.
     template <auto F>
-    static Py_hash_t hash(PyObject* self) noexcept {
+    static Py_hash_t hash(PyObject* self) {
         assert(is_instance<C>(self));
         ReadBorrow<C> borrow;
         if (!borrow.acquire(self)) {
@@ -75,7 +76,7 @@ struct SlotEntries {
 
     // `self[index]`: the receiver is borrowed before the index is converted.
     template <auto F>
-    static PyObject* subscript(PyObject* self, PyObject* key) noexcept {
+    static PyObject* subscript(PyObject* self, PyObject* key) {
         Borrow<C, Access::shared> borrow;
         if (!borrow.acquire(self)) {
             return nullptr;
@@ -88,7 +89,7 @@ struct SlotEntries {
     }
 
     template <auto F>
-    static Py_ssize_t length(PyObject* self) noexcept {
+    static Py_ssize_t length(PyObject* self) {
         Borrow<C, Access::shared> borrow;
         if (!borrow.acquire(self)) {
             return -1;
@@ -100,7 +101,7 @@ struct SlotEntries {
     // bool or nullptr when the class does not define it.
     template <auto Eq, NotEqual Ne, OtherBorrow OnConflict, auto Lt = nullptr, auto Le = nullptr,
               auto Gt = nullptr, auto Ge = nullptr>
-    static PyObject* richcompare(PyObject* self, PyObject* other, int op) noexcept {
+    static PyObject* richcompare(PyObject* self, PyObject* other, int op) {
         if (op == Py_NE && Ne == NotEqual::via_interpreter) {
             return not_equal_via_interpreter(self, other);
         }
@@ -124,7 +125,7 @@ struct SlotEntries {
 
   private:
     template <auto F>
-    static PyObject* try_binary(PyObject* self, PyObject* other) noexcept {
+    static PyObject* try_binary(PyObject* self, PyObject* other) {
         if (!is_instance<C>(self)) {
             return not_implemented();
         }
@@ -135,8 +136,7 @@ struct SlotEntries {
         }
         ArgFor<Param<1, F>> operand;
         if (!operand.load(other, nullptr)) {
-            PyErr_Clear();
-            return not_implemented();
+            return drop_conversion_failure() ? not_implemented() : nullptr;
         }
         return guarded<PyObject*>(
             nullptr, [&] { return to_python(std::invoke(F, borrow.get(), operand.get())); });
@@ -144,7 +144,7 @@ struct SlotEntries {
 
     // The full `==` protocol, not PyObject_RichCompareBool: its identity
     // shortcut would make `a != a` false for a value unequal to itself (NaN).
-    static PyObject* not_equal_via_interpreter(PyObject* self, PyObject* other) noexcept {
+    static PyObject* not_equal_via_interpreter(PyObject* self, PyObject* other) {
         PyObject* equal = PyObject_RichCompare(self, other, Py_EQ);
         if (equal == nullptr) {
             return nullptr;
@@ -155,7 +155,7 @@ struct SlotEntries {
     }
 
     template <auto F, bool Negate, OtherBorrow OnConflict>
-    static PyObject* compare(PyObject* self, PyObject* other) noexcept {
+    static PyObject* compare(PyObject* self, PyObject* other) {
         if constexpr (std::is_null_pointer_v<decltype(F)>) {
             return not_implemented();
         } else {

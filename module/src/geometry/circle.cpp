@@ -33,7 +33,7 @@ PyGetSetDef properties[] = {
 // interpreter for `==`, so it follows the identity fallback for foreign
 // operands too.
 template <>
-bool define_class<Circle>() noexcept {
+bool define_class<Circle>() {
     return make_class<Circle>({
         .slots =
             {

@@ -32,7 +32,7 @@ PyGetSetDef properties[] = {
 
 // No comparison slots: planes keep identity-based equality and hash.
 template <>
-bool define_class<Plane>() noexcept {
+bool define_class<Plane>() {
     return make_class<Plane>({
         .slots =
             {
