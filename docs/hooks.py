@@ -29,3 +29,30 @@ def on_page_markdown(markdown: str, page: Page, **kwargs: Any) -> str:
         return f"]({target}#{match[1]})"
 
     return ANCHOR_LINK.sub(anchor, markdown)
+
+# Inline code as Markdown leaves it (block code lives in <pre> and carries highlighting spans).
+PRE_BLOCK = re.compile(r"(<pre\b.*?</pre>)", re.DOTALL)
+INLINE_CODE = re.compile(r"<code>([^<]*)</code>")
+# Where inline code may break besides spaces: after a slash, and after a dot that starts a name.
+BREAK_AFTER = re.compile(r"(?<=/)|(?<=\w\.)(?=[A-Za-z_])")
+
+
+def _breakable(token: str) -> str:
+    """A token of inline code with line breaks allowed only after a slash or a
+    dot before a name. A token with a hyphen is never broken at the hyphen:
+    `-O3 -march=native` must not read as `-O3 -` and `march=native`."""
+    pieces = [piece for piece in BREAK_AFTER.split(token) if piece]
+    if "-" in token:
+        pieces = [f'<span class="nobr">{piece}</span>' for piece in pieces]
+    return "<wbr>".join(pieces)
+
+
+def _inline_code(match: re.Match[str]) -> str:
+    words = re.split(r"( +)", match[1])
+    return "<code>" + "".join(w if w.isspace() or not w else _breakable(w) for w in words) + "</code>"
+
+
+def on_page_content(html: str, page: Page, **kwargs: Any) -> str:
+    parts = PRE_BLOCK.split(html)
+    # Odd indices are the <pre> blocks the split kept.
+    return "".join(part if i % 2 else INLINE_CODE.sub(_inline_code, part) for i, part in enumerate(parts))
