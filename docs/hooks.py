@@ -1,9 +1,16 @@
-"""MkDocs hooks: keep the links of README.md and docs/*.md working on the site.
+"""MkDocs hooks: keep the links of README.md and docs/*.md working on the site,
+and keep inline code from breaking where it would be misread.
 
 Those files are written to be read in the source tree, where they link to
 sections of the README and to files outside docs/. On the site, README anchors
 live on the page that includes that part of the README, and source files are
 not published, so their links become plain path names.
+
+Browsers break code at hyphens (`-O3 -` / `march=native`, `2e-` / `16`) and,
+with the theme's styles, anywhere in a long word. On the site inline code
+breaks only at spaces and after a slash or a dot that starts a name, and short
+code not at all; in the wrapped lines of code blocks, no word with a hyphen is
+broken (docs/stylesheets/extra.css has the matching rules).
 """
 
 import re
@@ -33,6 +40,8 @@ def on_page_markdown(markdown: str, page: Page, **kwargs: Any) -> str:
 # Inline code as Markdown leaves it (block code lives in <pre> and carries highlighting spans).
 PRE_BLOCK = re.compile(r"(<pre\b.*?</pre>)", re.DOTALL)
 INLINE_CODE = re.compile(r"<code>([^<]*)</code>")
+# Inline code this short (`v · M`) stays on one line.
+SHORT_CODE = 16
 # Where inline code may break besides spaces: after a slash, and after a dot that starts a name.
 BREAK_AFTER = re.compile(r"(?<=/)|(?<=\w\.)(?=[A-Za-z_])")
 
@@ -48,11 +57,28 @@ def _breakable(token: str) -> str:
 
 
 def _inline_code(match: re.Match[str]) -> str:
+    if len(match[1]) <= SHORT_CODE:
+        return f'<code><span class="nobr">{match[1]}</span></code>'
     words = re.split(r"( +)", match[1])
     return "<code>" + "".join(w if w.isspace() or not w else _breakable(w) for w in words) + "</code>"
+
+
+# In a code block: a tag, or a run of text without spaces that holds a hyphen
+# (`2e-16`, `-1.0`, `-march=native`); longer runs (file names) may break.
+TAG = re.compile(r"(<[^>]*>)")
+HYPHENATED = re.compile(r"(?<![^\s<>])(?=[^\s<>]*-)[^\s<>]{1,24}(?![^\s<>])")
+
+
+def _code_block(block: str) -> str:
+    """Code blocks wrap long lines (extra.css); numbers and options are kept whole."""
+    parts = TAG.split(block)
+    return "".join(
+        part if i % 2 else HYPHENATED.sub(lambda m: f'<span class="nobr">{m[0]}</span>', part)
+        for i, part in enumerate(parts)
+    )
 
 
 def on_page_content(html: str, page: Page, **kwargs: Any) -> str:
     parts = PRE_BLOCK.split(html)
     # Odd indices are the <pre> blocks the split kept.
-    return "".join(part if i % 2 else INLINE_CODE.sub(_inline_code, part) for i, part in enumerate(parts))
+    return "".join(_code_block(part) if i % 2 else INLINE_CODE.sub(_inline_code, part) for i, part in enumerate(parts))
