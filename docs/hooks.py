@@ -13,6 +13,7 @@ code not at all; in the wrapped lines of code blocks, no word with a hyphen is
 broken (docs/stylesheets/extra.css has the matching rules).
 """
 
+import html
 import re
 from typing import Any
 
@@ -78,7 +79,35 @@ def _code_block(block: str) -> str:
     )
 
 
-def on_page_content(html: str, page: Page, **kwargs: Any) -> str:
-    parts = PRE_BLOCK.split(html)
+TABLE = re.compile(r"<table>(.*?)</table>", re.DOTALL)
+HEADER_CELL = re.compile(r"<th(?:\s[^>]*)?>(.*?)</th>", re.DOTALL)
+ROW = re.compile(r"<tr>(.*?)</tr>", re.DOTALL)
+DATA_CELL = re.compile(r"<td(\s[^>]*)?>")
+
+
+# Tables with a cell longer than this are shown as cards on a phone; tables of
+# numbers fit as they are.
+CARD_CELL = 32
+
+
+def _labelled(table: re.Match[str]) -> str:
+    """A table of long cells whose data cells carry their column's heading as
+    `data-label`: on a phone, extra.css shows each row as a card of labelled
+    cells."""
+    body = table[1]
+    cells = re.findall(r"<td[^>]*>(.*?)</td>", body, re.DOTALL)
+    if all(len(re.sub(r"<[^>]*>", "", cell)) <= CARD_CELL for cell in cells):
+        return table[0]
+    labels = [html.escape(re.sub(r"<[^>]*>", "", cell).strip(), quote=True) for cell in HEADER_CELL.findall(body)]
+
+    def row(match: re.Match[str]) -> str:
+        cells = iter(labels)
+        return "<tr>" + DATA_CELL.sub(lambda m: f'<td{m[1] or ""} data-label="{next(cells, "")}">', match[1]) + "</tr>"
+
+    return "<table>" + ROW.sub(row, body) + "</table>"
+
+
+def on_page_content(content: str, page: Page, **kwargs: Any) -> str:
+    parts = PRE_BLOCK.split(TABLE.sub(_labelled, content))
     # Odd indices are the <pre> blocks the split kept.
     return "".join(_code_block(part) if i % 2 else INLINE_CODE.sub(_inline_code, part) for i, part in enumerate(parts))
