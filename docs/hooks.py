@@ -70,8 +70,14 @@ TAG = re.compile(r"(<[^>]*>)")
 HYPHENATED = re.compile(r"(?<![^\s<>])(?=[^\s<>]*-)[^\s<>]{1,24}(?![^\s<>])")
 
 
+# A minus sign that the highlighter made a token of its own, with the token after it.
+MINUS_TOKEN = re.compile(r'<span class="o">-</span><span class="[^"]*">[^<]*</span>')
+
+
 def _code_block(block: str) -> str:
-    """Code blocks wrap long lines (extra.css); numbers and options are kept whole."""
+    """Code blocks wrap long lines (extra.css); numbers, options and negated
+    names (`-inf`) are kept whole."""
+    block = MINUS_TOKEN.sub(lambda m: f'<span class="nobr">{m[0]}</span>', block)
     parts = TAG.split(block)
     return "".join(
         part if i % 2 else HYPHENATED.sub(lambda m: f'<span class="nobr">{m[0]}</span>', part)

@@ -338,10 +338,10 @@ class Quat:
                 "argument 'angle': 'float' object is not an instance of 'AngleRadians'".
 
         Examples:
-            >>> turn = Quat.from_axis_angle(Vec3d(1, 1, 0).normalize(), AngleDegrees(30).to_radians())
-            >>> turn.is_unit()
+            >>> thirty = AngleDegrees(30).to_radians()
+            >>> Quat.from_axis_angle(Vec3d(1, 1, 0).normalize(), thirty).is_unit()
             True
-            >>> Quat.from_axis_angle(Vec3d(0, 0, 2), AngleDegrees(30).to_radians()).rotate(Vec3d(1, 0, 0))
+            >>> Quat.from_axis_angle(Vec3d(0, 0, 2), thirty).rotate(Vec3d(1, 0, 0))  # not unit
             Vec3d(0.6650635094610968, 0.9999999999999999, 0)
             >>> Quat.from_axis_angle(Vec3d(1, 2, 3), AngleRadians.zero())
             Quat(1, -0, -0, -0)
@@ -583,11 +583,11 @@ class VecList:
 
         A two-pass search: first every `stride`-th element, then the elements
         within one stride of the best of those. With `stride=1` it finds the
-        nearest element (the lowest index on ties) in one pass over the list,
-        a few nanoseconds per element on the worker pool; a larger stride is
-        faster and finds a near one, not necessarily the nearest. Distances rank by
-        the IEEE total order (a NaN with the sign bit set ranks below every
-        number, any other NaN above infinity).
+        nearest (closest) element, the lowest index on ties, in one pass over
+        the list, a few nanoseconds per element on the worker pool; a larger
+        stride is faster and finds a near one, not necessarily the nearest.
+        Distances rank by the IEEE total order (a NaN with the sign bit set
+        ranks below every number, any other NaN above infinity).
 
         Raises:
             pyo3_runtime.PanicException: "assertion failed: stride != 0" for
