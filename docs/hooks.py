@@ -72,12 +72,17 @@ HYPHENATED = re.compile(r"(?<![^\s<>])(?=[^\s<>]*-)[^\s<>]{1,24}(?![^\s<>])")
 
 # A minus sign that the highlighter made a token of its own, with the token after it.
 MINUS_TOKEN = re.compile(r'<span class="o">-</span><span class="[^"]*">[^<]*</span>')
+# A dot or an opening parenthesis the highlighter made a token of its own: a long
+# expression may break after it rather than inside a name.
+PUNCTUATION_TOKEN = re.compile(r'<span class="[op]">[.(]</span>')
 
 
 def _code_block(block: str) -> str:
-    """Code blocks wrap long lines (extra.css); numbers, options and negated
-    names (`-inf`) are kept whole."""
+    """Code blocks wrap long lines (extra.css): numbers, options and negated
+    names (`-inf`) are kept whole, and an expression may break after a dot or
+    an opening parenthesis."""
     block = MINUS_TOKEN.sub(lambda m: f'<span class="nobr">{m[0]}</span>', block)
+    block = PUNCTUATION_TOKEN.sub(lambda m: m[0] + "<wbr>", block)
     parts = TAG.split(block)
     return "".join(
         part if i % 2 else HYPHENATED.sub(lambda m: f'<span class="nobr">{m[0]}</span>', part)
