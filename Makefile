@@ -7,7 +7,7 @@
 # make test-free-threaded, make bench-threads: the test suite and the thread
 #             scaling table on a free-threaded CPython (built once per machine)
 # make test-python3.14  the test suite on CPython 3.14 (Debian's, once per machine)
-# make docs   builds the reference site into build/site (open build/site/index.html)
+# make docs   builds the reference site into build/site; make docs-serve serves it
 # make leakcheck, make sanitize: the long leak check and the ASan/UBSan run
 # make sanitize-threads: the thread tests under ThreadSanitizer on a
 #             free-threaded CPython (built once per machine)
@@ -94,6 +94,14 @@ bench: build $(BENCH_EXTRAS)
 .PHONY: docs
 docs: $(VENV)/.extras-docs
 	NO_MKDOCS_2_WARNING=1 $(BIN)/mkdocs build --strict --quiet
+
+# The site served at http://127.0.0.1:$(DOCS_PORT)/: browsers keep the search
+# from running on pages opened from disk.
+DOCS_PORT ?= 8000
+.PHONY: docs-serve
+docs-serve: docs
+	@echo "lorvik's documentation: http://127.0.0.1:$(DOCS_PORT)/ (Ctrl-C stops it)"
+	$(PY) -m http.server --directory build/site --bind 127.0.0.1 $(DOCS_PORT)
 
 # Every entry point a million times per call shape, failing calls included,
 # with the memory growth per call (about a quarter of an hour).

@@ -2,7 +2,7 @@
 show: every public member has one, and every `>>>` example in them runs
 against the built module and prints exactly what it shows, as the README's
 examples do (tests/test_readme.py). Stub examples see the names of
-`from lorvik import *`; the site's own pages (docs/*.md) import what they use."""
+`from lorvik import *`; the site's own pages (docs/**/*.md) import what they use."""
 
 import ast
 import doctest
@@ -15,7 +15,8 @@ import lorvik
 
 ROOT = Path(__file__).resolve().parent.parent
 STUBS = sorted((ROOT / "stubs" / "lorvik").glob("*.pyi"))
-PAGES = [page for page in sorted((ROOT / "docs").glob("*.md")) if ">>>" in page.read_text()]
+DOCS = ROOT / "docs"
+PAGES = [page for page in sorted(DOCS.rglob("*.md")) if ">>>" in page.read_text()]
 
 Documented = ast.Module | ast.ClassDef | ast.FunctionDef
 
@@ -70,7 +71,7 @@ def test_stub_example(test: doctest.DocTest) -> None:
     assert result.failed == 0
 
 
-@pytest.mark.parametrize("page", PAGES, ids=lambda page: page.name)
+@pytest.mark.parametrize("page", PAGES, ids=lambda page: page.relative_to(DOCS).as_posix())
 def test_page_examples(page: Path) -> None:
     result = doctest.testfile(str(page), module_relative=False, report=True)
     assert result.attempted > 0
