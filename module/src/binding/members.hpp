@@ -134,7 +134,7 @@ class MemberEntries {
         if (!borrow.acquire(self)) {
             return -1;
         }
-        borrow.get().*Set = copy;
+        borrow.update([&copy](C& target) { target.*Set = copy; });
         return 0;
     }
 };
