@@ -151,10 +151,11 @@ struct NoVersion {};
 template <class T>
 using VersionOf = std::conditional_t<versioned<T>, ValueVersion, NoVersion>;
 
-// A OneValue value read or written one double at a time with atomic accesses,
-// so that a copy racing a write is no data race (it may mix old and new
-// doubles; the version word tells).
-template <OneValue T>
+// A value made of doubles alone (a OneValue value or one of its members), read
+// or written one double at a time with atomic accesses, so that a copy racing
+// a write is no data race (it may mix old and new doubles; the version word
+// tells).
+template <class T>
 struct Doubles {
     static_assert(std::is_trivially_copyable_v<T> && sizeof(T) % sizeof(double) == 0 &&
                   alignof(T) == alignof(double));
@@ -348,25 +349,23 @@ class Borrow {
         }
     }
 
-    // A versioned value is changed only through update().
+    // A versioned value is changed only through assign().
     [[nodiscard]] std::conditional_t<Mode == Access::shared, const T&, T&> get() const noexcept
         requires(!versioned_write) {
         return self_->value;
     }
 
-    // Changes the value by f(T&). Where pure reads copy the value without a
-    // borrow, f changes a copy, which is then stored one double at a time.
-    template <class F>
-    void update(F&& f) requires(Mode == Access::exclusive) {
+    // Replaces one member of the value; a versioned value's member is stored
+    // one double at a time, since pure reads copy it without a borrow.
+    template <class M>
+    void assign(M T::*member, const M& value) noexcept requires(Mode == Access::exclusive) {
 #ifdef Py_GIL_DISABLED
         if constexpr (versioned_write) {
-            T value = self_->value;
-            std::forward<F>(f)(value);
-            Doubles<T>::store(self_->value, value);
+            Doubles<M>::store(self_->value.*member, value);
             return;
         }
 #endif
-        std::forward<F>(f)(self_->value);
+        self_->value.*member = value;
     }
 
   private:
