@@ -3,9 +3,12 @@
 For each call: nanoseconds per call on one thread, and the throughput of two
 threads relative to one, once with each thread on objects of its own and once
 with both on the same objects. The built-in `complex` is measured in every
-round as the interpreter's own yardstick, since the second core of a shared
-machine is often slowed by neighbours: compare the ratios within a round, and
-over several rounds (the table gives the median and the range).
+round as the interpreter's own yardstick, just after each call, since the
+second core of a shared machine is often slowed by neighbours: compare the
+ratios within a round, and over several rounds (the table gives the median
+and the range). The targets below the table are held to the median over the
+rounds of each round's ratio divided by complex's; the load average printed
+with them says how busy the machine was.
 
     python bench/threads.py [--rounds N] [--seconds S] [--threads T] [--markdown]
 
@@ -15,6 +18,7 @@ On an interpreter with the lock the ratios are at most 1.
 from __future__ import annotations
 
 import argparse
+import os
 import statistics
 import sys
 import sysconfig
@@ -51,6 +55,25 @@ CASES = [
          "items.minimum_distance_to(p, 8)", shared=False),
 ]
 
+
+
+@dataclass(frozen=True)
+class Target:
+    case: str
+    measure: str  # a list of Results
+    bound: float
+    at_most: bool = False  # else at least
+
+
+MEASURES = {"ns_vs_complex": "1 thread, time × complex's", "own": "objects of their own, ratio",
+            "shared_vs_complex": "shared objects, ratio ÷ complex's"}
+TARGETS = [
+    Target("Vec3d a + b", "ns_vs_complex", 1.5, at_most=True),
+    *(Target(name, "shared_vs_complex", 0.9) for name in ("Vec3d a + b", "Vec3d a.dot(b)", "Vec3d a.x",
+                                                          "Quat q.rotate(v)")),
+    *(Target(case.name, "own", 1.5) for case in CASES[1:]),
+]
+
 Loop = Callable[[int, dict[str, object]], None]
 
 
@@ -67,31 +90,34 @@ def compile_case(case: Case) -> tuple[Callable[[], dict[str, object]], Loop]:
 
 
 def wall_time(loop: Loop, count: int, sources: list[Callable[[], dict[str, object]]]) -> float:
-    """Seconds until every thread (one per source of objects) has run `count`
-    calls. Each thread takes its objects from its source itself: objects a
-    thread makes are its own to the interpreter, whose reference counting is
-    cheaper for the owning thread."""
-    start = threading.Barrier(len(sources) + 1)
+    """Seconds from the first thread's start to the last one's end, each thread
+    (one per source of objects) running `count` calls. The threads time
+    themselves: on a busy machine the main thread may get the processor back
+    only after they are done. Each thread takes its objects from its source
+    itself: objects a thread makes are its own to the interpreter, whose
+    reference counting is cheaper for the owning thread."""
+    start = threading.Barrier(len(sources))
+    spans: list[tuple[float, float]] = []
 
     def body(source: Callable[[], dict[str, object]]) -> None:
         objects = source()
         start.wait()
+        began = time.perf_counter()
         loop(count, objects)
+        spans.append((began, time.perf_counter()))
 
     threads = [threading.Thread(target=body, args=(source,)) for source in sources]
     for thread in threads:
         thread.start()
-    start.wait()
-    began = time.perf_counter()
     for thread in threads:
         thread.join()
-    return time.perf_counter() - began
+    return max(end for _, end in spans) - min(began for began, _ in spans)
 
 
 @dataclass
 class Results:
     """Per round: ns per call on one thread and the two-thread throughput
-    ratios, each also divided by complex's, measured just before."""
+    ratios, each also divided by complex's, measured just after."""
 
     ns: list[float] = field(default_factory=list)
     own: list[float] = field(default_factory=list)
@@ -159,6 +185,7 @@ def main() -> None:
     parser.add_argument("--markdown", action="store_true")
     options = parser.parse_args()
 
+    load_before = os.getloadavg()[0]
     free_threaded = sysconfig.get_config_var("Py_GIL_DISABLED") == 1 and not sys._is_gil_enabled()
     print(f"{sys.version.split()[0]}{' free-threaded' if free_threaded else ' with the global lock'}, "
           f"{options.threads} threads, {options.rounds} rounds of about {options.seconds} s per timing", flush=True)
@@ -193,7 +220,14 @@ def main() -> None:
         for row in [header, *rows]:
             print("  ".join(cell.ljust(width) for cell, width in zip(row, widths)))
     print("Medians over the rounds (lowest–highest); \"of complex's\": the ratio divided by complex's,\n"
-          "timed just before in the same round.")
+          "timed just after in the same round.")
+    print(f"\nTargets, medians over the rounds (load average {load_before:.1f} before, "
+          f"{os.getloadavg()[0]:.1f} after, {os.cpu_count()} cores):")
+    for target in TARGETS:
+        median = statistics.median(getattr(results[target.case], target.measure))
+        met = median <= target.bound if target.at_most else median >= target.bound
+        print(f"  {target.case}, {MEASURES[target.measure]}: {median:.3f} "
+              f"{'≤' if target.at_most else '≥'} {target.bound}: {'met' if met else 'MISSED'}")
 
 
 if __name__ == "__main__":

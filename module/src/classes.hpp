@@ -20,20 +20,22 @@ namespace lorvik {
 class VecListValue;           // vec_list.hpp
 struct VecListIteratorValue;  // vec_list.hpp
 
-#define LORVIK_CLASS(TYPE, NAME)                 \
-    template <>                                  \
-    struct Class<TYPE> {                         \
-        static constexpr FixedString name{NAME}; \
+// HOLDS: see Holds in binding/instance.hpp.
+#define LORVIK_CLASS(TYPE, NAME, HOLDS)              \
+    template <>                                      \
+    struct Class<TYPE> {                             \
+        static constexpr FixedString name{NAME};     \
+        static constexpr Holds holds = Holds::HOLDS; \
     };
 
-LORVIK_CLASS(tavrel::Vec3d, "Vec3d")
-LORVIK_CLASS(tavrel::AngleRadians, "AngleRadians")
-LORVIK_CLASS(tavrel::AngleDegrees, "AngleDegrees")
-LORVIK_CLASS(tavrel::Quat, "Quat")
-LORVIK_CLASS(tavrel::geometry::Plane, "Plane")
-LORVIK_CLASS(tavrel::geometry::Circle, "Circle")
-LORVIK_CLASS(VecListValue, "VecList")
-LORVIK_CLASS(VecListIteratorValue, "VecListIterator")
+LORVIK_CLASS(tavrel::Vec3d, "Vec3d", doubles)
+LORVIK_CLASS(tavrel::AngleRadians, "AngleRadians", doubles)
+LORVIK_CLASS(tavrel::AngleDegrees, "AngleDegrees", doubles)
+LORVIK_CLASS(tavrel::Quat, "Quat", doubles)
+LORVIK_CLASS(tavrel::geometry::Plane, "Plane", doubles)
+LORVIK_CLASS(tavrel::geometry::Circle, "Circle", doubles)
+LORVIK_CLASS(VecListValue, "VecList", other)
+LORVIK_CLASS(VecListIteratorValue, "VecListIterator", other)
 
 #undef LORVIK_CLASS
 

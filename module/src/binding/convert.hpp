@@ -111,10 +111,11 @@ struct Arg<PyObject*> {
     [[nodiscard]] PyObject* get() const noexcept { return value; }
 };
 
-// Class conversion: only an instance of the class, borrowed for the call.
-template <Bound T, Access Mode>
+// Class conversion: only an instance of the class, borrowed for the call
+// (Guard: a Borrow, or a ValueRead, see instance.hpp).
+template <Bound T, class Guard>
 struct InstanceArg {
-    Borrow<T, Mode> borrow;
+    Guard borrow;
 
     [[nodiscard]] bool load(PyObject* object, const char* name) {
         if (!is_instance<T>(object)) {
@@ -127,16 +128,51 @@ struct InstanceArg {
 };
 
 template <Bound T>
-struct Arg<const T&> : InstanceArg<T, Access::shared> {};
+struct Arg<const T&> : InstanceArg<T, Borrow<T, Access::shared>> {};
 template <Bound T>
-struct Arg<T> : InstanceArg<T, Access::shared> {};
+struct Arg<T> : InstanceArg<T, Borrow<T, Access::shared>> {};
 template <Bound T>
-struct Arg<T&> : InstanceArg<T, Access::exclusive> {};
+struct Arg<T&> : InstanceArg<T, Borrow<T, Access::exclusive>> {};
 
 template <class T>
-using ArgFor = Arg<std::conditional_t<std::is_lvalue_reference_v<T> &&
-                                          !std::is_const_v<std::remove_reference_t<T>>,
-                                      T, std::remove_cvref_t<T>>>;
+inline constexpr bool mutable_reference =
+    std::is_lvalue_reference_v<T> && !std::is_const_v<std::remove_reference_t<T>>;
+
+template <class T>
+using ArgFor = Arg<std::conditional_t<mutable_reference<T>, T, std::remove_cvref_t<T>>>;
+
+// Whether converting an argument to parameter type P can run Python code: the
+// float and index conversions call __float__ and __index__, and a PyObject*
+// goes to the callee as it is. A class conversion is a type test, and a strict
+// bool is True, False or numpy's bool through its C truth slot.
+template <class P>
+inline constexpr bool converts_without_python =
+    Bound<std::remove_cvref_t<P>> || std::is_same_v<std::remove_cvref_t<P>, bool>;
+
+// A call whose parameters all convert without Python code runs none between
+// reading its arguments and finishing with them: the core functions are C++
+// alone. Such a call may read its class arguments as pure reads (SharedRead,
+// instance.hpp); any other holds their shared borrows while it converts the
+// rest, so that Python code run meanwhile cannot change them.
+template <class... P>
+inline constexpr bool pure_call = (converts_without_python<P> && ...);
+
+template <class Params>
+inline constexpr bool pure_call_of = false;
+template <class... P>
+inline constexpr bool pure_call_of<std::tuple<P...>> = pure_call<P...>;
+
+// The conversion of parameter P in a call that is pure or not.
+template <class P, bool Pure>
+struct CallArgOf {
+    using type = ArgFor<P>;
+};
+template <class P, bool Pure>
+requires(Bound<std::remove_cvref_t<P>> && !mutable_reference<P>) struct CallArgOf<P, Pure> {
+    using type = InstanceArg<std::remove_cvref_t<P>, SharedRead<std::remove_cvref_t<P>, Pure>>;
+};
+template <class P, bool Pure>
+using CallArg = typename CallArgOf<P, Pure>::type;
 
 // ---------------------------------------------------------------------------
 // Results.

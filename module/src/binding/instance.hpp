@@ -4,7 +4,10 @@
 
 #include <Python.h>
 
+#include <array>
 #include <atomic>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -80,20 +83,122 @@ class BorrowCounter {
     std::atomic<std::uint64_t> count_{0};
 };
 
-template <class T>
-struct Instance {
-    PyObject_HEAD T value;
-    BorrowCounter borrow;
-};
-
 // Each bound core type names its Python class here (see classes.hpp); the type
 // object is made once per process, during the first import.
 template <class T>
-struct Class;  // { static constexpr FixedString name; }
+struct Class;  // { static constexpr FixedString name; static constexpr Holds holds; }
+
+// What an instance holds: one value made of doubles alone, which every read
+// copies whole (Vec3d, Quat, the angles, Plane, Circle), or anything else.
+enum class Holds { doubles, other };
 
 template <class T>
 concept Bound = requires {
     Class<T>::name;
+};
+
+template <class T>
+concept OneValue = Bound<T> && Class<T>::holds == Holds::doubles;
+
+// Whether instances of T carry a version word beside the value: OneValue
+// classes, on builds without the interpreter lock only.
+#ifdef Py_GIL_DISABLED
+template <class T>
+inline constexpr bool versioned = OneValue<T>;
+#else
+template <class T>
+inline constexpr bool versioned = false;
+#endif
+
+#ifdef Py_GIL_DISABLED
+// The version word: even while no write is in progress, odd during one. Pure
+// reads copy the value between two loads of it instead of taking a shared
+// borrow, so that threads reading one object write nothing to it (every write
+// to the counter moves the object's cache line between the cores). Only the
+// holder of the exclusive borrow changes it, so it needs no read-modify-write.
+class ValueVersion {
+  public:
+    [[nodiscard]] std::uint64_t load() const noexcept {
+        return word_.load(std::memory_order_acquire);
+    }
+
+    // After the copy: the fence keeps the copy's loads before this one, so
+    // a copy that saw any store of a write sees its odd version here.
+    [[nodiscard]] bool unchanged(std::uint64_t before) const noexcept {
+        std::atomic_thread_fence(std::memory_order_acquire);
+        return word_.load(std::memory_order_relaxed) == before;
+    }
+
+    // Under the exclusive borrow: odd before the value changes (the fence
+    // keeps the value's stores after it) ...
+    void begin_write() noexcept {
+        word_.store(word_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_release);
+    }
+    // ... and even again once every store of the value is visible.
+    void end_write() noexcept {
+        word_.store(word_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    }
+
+    [[nodiscard]] static bool writing(std::uint64_t version) noexcept { return (version & 1) != 0; }
+
+  private:
+    std::atomic<std::uint64_t> word_{0};
+};
+
+struct NoVersion {};
+
+template <class T>
+using VersionOf = std::conditional_t<versioned<T>, ValueVersion, NoVersion>;
+
+// A value made of doubles alone (a OneValue value or one of its members), read
+// or written one double at a time with atomic accesses, so that a copy racing
+// a write is no data race (it may mix old and new doubles; the version word
+// tells).
+template <class T>
+struct Doubles {
+    static_assert(std::is_trivially_copyable_v<T> && sizeof(T) % sizeof(double) == 0 &&
+                  alignof(T) == alignof(double));
+    static_assert(std::atomic_ref<double>::is_always_lock_free);
+    static constexpr std::size_t count = sizeof(T) / sizeof(double);
+
+    [[nodiscard]] static T load(const T& source) noexcept {
+        double* from = reinterpret_cast<double*>(const_cast<T*>(&source));
+        std::array<double, count> copy;
+        each([&](std::size_t i) {
+            copy[i] = std::atomic_ref<double>(from[i]).load(std::memory_order_relaxed);
+        });
+        return std::bit_cast<T>(copy);
+    }
+
+    static void store(T& target, const T& value) noexcept {
+        double* to = reinterpret_cast<double*>(&target);
+        const auto copy = std::bit_cast<std::array<double, count>>(value);
+        each([&](std::size_t i) {
+            std::atomic_ref<double>(to[i]).store(copy[i], std::memory_order_relaxed);
+        });
+    }
+
+  private:
+    // f(0), ..., f(count - 1), unrolled: a loop stays a loop for the compiler
+    // once its accesses are atomic.
+    template <class F>
+    static void each(F f) noexcept {
+        [&f]<std::size_t... I>(std::index_sequence<I...>) {
+            (f(I), ...);
+        }
+        (std::make_index_sequence<count>{});
+    }
+};
+#endif
+
+template <class T>
+struct Instance {
+    PyObject_HEAD T value;
+#ifdef Py_GIL_DISABLED
+    [[no_unique_address]] VersionOf<T> version;
+#endif
+    BorrowCounter borrow;
 };
 
 template <class T>
@@ -179,6 +284,9 @@ template <Bound T, class... Args>
             throw;
         }
     }
+#ifdef Py_GIL_DISABLED
+    std::construct_at(&self->version);
+#endif
     std::construct_at(&self->borrow);
     return PyObject_Init(reinterpret_cast<PyObject*>(self), type);
 }
@@ -195,9 +303,12 @@ void dealloc_instance(PyObject* object) noexcept {
 
 enum class Access { shared, exclusive };
 
-// Holds one borrow of an instance for its lifetime.
+// Holds one borrow of an instance for its lifetime. An exclusive borrow of a
+// versioned instance keeps its version word odd while it is held.
 template <class T, Access Mode>
 class Borrow {
+    static constexpr bool versioned_write = Mode == Access::exclusive && versioned<T>;
+
   public:
     Borrow() noexcept = default;
     Borrow(const Borrow&) = delete;
@@ -214,6 +325,11 @@ class Borrow {
             return false;
         }
         self_ = self;
+#ifdef Py_GIL_DISABLED
+        if constexpr (versioned_write) {
+            self->version.begin_write();
+        }
+#endif
         return true;
     }
 
@@ -222,29 +338,99 @@ class Borrow {
             if constexpr (Mode == Access::shared) {
                 self_->borrow.release_shared();
             } else {
+#ifdef Py_GIL_DISABLED
+                if constexpr (versioned_write) {
+                    self_->version.end_write();
+                }
+#endif
                 self_->borrow.release_exclusive();
             }
             self_ = nullptr;
         }
     }
 
-    [[nodiscard]] std::conditional_t<Mode == Access::shared, const T&, T&> get() const noexcept {
+    // A versioned value is changed only through assign().
+    [[nodiscard]] std::conditional_t<Mode == Access::shared, const T&, T&> get() const noexcept
+        requires(!versioned_write) {
         return self_->value;
+    }
+
+    // Replaces one member of the value; a versioned value's member is stored
+    // one double at a time, since pure reads copy it without a borrow.
+    template <class M>
+    void assign(M T::*member, const M& value) noexcept requires(Mode == Access::exclusive) {
+#ifdef Py_GIL_DISABLED
+        if constexpr (versioned_write) {
+            Doubles<M>::store(self_->value.*member, value);
+            return;
+        }
+#endif
+        self_->value.*member = value;
     }
 
   private:
     Instance<T>* self_ = nullptr;
 };
 
-// A shared borrow for code that only reads the value and runs no Python code
-// (and keeps the interpreter lock) until it is done: getters, hash,
-// comparisons. With the interpreter lock nothing can take an exclusive borrow
-// meanwhile, so checking that a shared borrow would be granted is enough and
-// the counter is left alone; without the lock the borrow is taken.
+// The reads of a call that runs no Python code between taking a value and
+// finishing with it: getters, hash and comparisons (ReadBorrow), and calls
+// whose parameters all convert without Python code (SharedRead<T, true>, see
+// pure_call in convert.hpp). Other calls take the shared borrow
+// (SharedRead<T, false>).
+//
+// Without the interpreter lock, a versioned instance is copied without a
+// borrow (ValueRead), any other is borrowed. With the lock, nothing can take
+// an exclusive borrow during such a call, so ReadBorrow only checks that a
+// shared borrow would be granted and leaves the counter alone; calls with
+// parameters borrow.
 #ifdef Py_GIL_DISABLED
+// The copy is taken between two loads of the version word: a write in
+// progress at the first load refuses the read as the shared borrow would be
+// refused; a write that ends during the copy makes it copy again, and after a
+// few such tries the copy is taken under the shared borrow, which holds
+// writers off. A writer racing such a read is thus never refused because of
+// it, and the read never returns a value that was not stored whole.
 template <class T>
-using ReadBorrow = Borrow<T, Access::shared>;
+class ValueRead {
+  public:
+    [[nodiscard]] bool acquire(PyObject* object) noexcept {
+        Instance<T>* self = instance_of<T>(object);
+        for (int attempt = 0; attempt < attempts; ++attempt) {
+            const std::uint64_t before = self->version.load();
+            if (ValueVersion::writing(before)) {
+                set_borrow_refused(Access::shared);
+                return false;
+            }
+            value_ = Doubles<T>::load(self->value);
+            if (self->version.unchanged(before)) {
+                return true;
+            }
+        }
+        Borrow<T, Access::shared> borrow;
+        if (!borrow.acquire(object)) {
+            return false;
+        }
+        value_ = borrow.get();
+        return true;
+    }
+
+    [[nodiscard]] const T& get() const noexcept { return value_; }
+
+  private:
+    static constexpr int attempts = 4;
+    T value_;
+};
+
+template <class T, bool Pure>
+using SharedRead =
+    std::conditional_t<Pure && versioned<T>, ValueRead<T>, Borrow<T, Access::shared>>;
+
+template <class T>
+using ReadBorrow = SharedRead<T, true>;
 #else
+template <class T, bool Pure>
+using SharedRead = Borrow<T, Access::shared>;
+
 template <class T>
 class ReadBorrow {
   public:

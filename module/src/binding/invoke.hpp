@@ -34,7 +34,8 @@ PyObject* call_to_python(Call&& call) {
 }
 
 // Converts objects[i] to the i-th parameter of F (reporting errors under
-// names[i]; a null name means the receiver), then calls F.
+// names[i]; a null name means the receiver), then calls F. Whether the class
+// arguments are pure reads follows from the parameter list (pure_call).
 template <auto F, class List = Params<F>>
 struct Invoker;
 
@@ -48,7 +49,7 @@ struct Invoker<F, std::tuple<P...>> {
     template <std::size_t... I>
     static PyObject* call(PyObject* const* objects, const char* const* names,
                           std::index_sequence<I...>) {
-        std::tuple<ArgFor<P>...> args;
+        std::tuple<CallArg<P, pure_call<P...>>...> args;
         if (!(std::get<I>(args).load(objects[I], names[I]) && ...)) {
             return nullptr;
         }

@@ -117,7 +117,9 @@ class MemberEntries {
         using type = T;
     };
 
-    // The value is converted first, then the receiver is borrowed exclusively.
+    // The value is converted first (a class value is read as in a pure call:
+    // nothing runs while it is held), then the receiver is borrowed
+    // exclusively.
     template <auto Set>
     static int set_property(PyObject* self, PyObject* value, void*) {
         if (value == nullptr) {
@@ -125,7 +127,7 @@ class MemberEntries {
             return -1;
         }
         using Value = typename MemberType<decltype(Set)>::type;
-        ArgFor<const Value&> converted;
+        CallArg<const Value&, pure_call<const Value&>> converted;
         if (!converted.load(value, "value")) {
             return -1;
         }
@@ -134,7 +136,7 @@ class MemberEntries {
         if (!borrow.acquire(self)) {
             return -1;
         }
-        borrow.get().*Set = copy;
+        borrow.assign(Set, copy);
         return 0;
     }
 };

@@ -129,12 +129,13 @@ struct SlotEntries {
         if (!is_instance<C>(self)) {
             return not_implemented();
         }
-        Borrow<C, Access::shared> borrow;
+        constexpr bool pure = pure_call_of<Params<F>>;
+        SharedRead<C, pure> borrow;
         if (!borrow.acquire(self)) {
             PyErr_Clear();
             return not_implemented();
         }
-        ArgFor<Param<1, F>> operand;
+        CallArg<Param<1, F>, pure> operand;
         if (!operand.load(other, nullptr)) {
             return drop_conversion_failure() ? not_implemented() : nullptr;
         }
