@@ -1,5 +1,6 @@
 #include "bulk.hpp"
 
+#include <cmath>
 #include <compare>
 #include <cstddef>
 #include <optional>
@@ -93,7 +94,29 @@ TEST(MinimumDistanceTo, SearchesOnlyTheWindowAroundTheBestSample) {
     EXPECT_FALSE(minimum_distance_to(std::vector<Vec3d>{}, Vec3d{}, 1));
 }
 
-TEST(Maps, GiveTheScalarBitsOfEveryElement) {
+// The scalar result's bits, except that where two NaNs meet in a formula any
+// NaN will do: which one an operation passes on is left open by IEEE 754, and
+// this test's scalar code is compiled apart from the kernels, maybe with the
+// operands of an addition the other way round. (Within the module, bulk and
+// scalar results agree to the bit; the Python tests check that.)
+::testing::AssertionResult alike(double got, double expected) {
+    if (bits(got) == bits(expected) || (std::isnan(got) && std::isnan(expected))) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << got << " instead of " << expected;
+}
+
+::testing::AssertionResult alike(const Vec3d& got, const Vec3d& expected) {
+    for (const auto part : {&Vec3d::x, &Vec3d::y, &Vec3d::z}) {
+        if (!alike(got.*part, expected.*part)) {
+            return ::testing::AssertionFailure()
+                   << to_string(got) << " instead of " << to_string(expected);
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(Maps, GiveTheScalarResultOfEveryElement) {
     std::vector<Vec3d> elements = mixed(many, 4);
     const Vec3d o{0.3, -7.0, 2.5};
     const Quat q{0.9, 0.1, -0.3, 0.2};
@@ -107,13 +130,13 @@ TEST(Maps, GiveTheScalarBitsOfEveryElement) {
     rotate(elements, q);
     for (std::size_t i = 0; i < many; ++i) {
         const Vec3d& e = before[i];
-        ASSERT_EQ(bits(dots[i]), bits(e.dot(o))) << i;
-        ASSERT_TRUE(same_bits(crossed[i], e.cross(o))) << i;
-        ASSERT_TRUE(same_bits(normals[i], e.normalize())) << i;
+        ASSERT_TRUE(alike(dots[i], e.dot(o))) << i;
+        ASSERT_TRUE(alike(crossed[i], e.cross(o))) << i;
+        ASSERT_TRUE(alike(normals[i], e.normalize())) << i;
         ASSERT_TRUE(same_bits(scaled[i], -1.5 * e)) << i;
         ASSERT_TRUE(same_bits(collapsed[i], Vec3d{e.x, 0.0, e.z})) << i;
         ASSERT_EQ(units[i], e.is_unit() ? 1 : 0) << i;
-        ASSERT_TRUE(same_bits(elements[i], q.rotate(e))) << i;
+        ASSERT_TRUE(alike(elements[i], q.rotate(e))) << i;
     }
 }
 
