@@ -27,7 +27,7 @@ BUILD_DEPS := scikit-build-core>=0.10 cmake>=3.24 ninja tbb-devel==2023.2.0
 CMAKE   := $(BIN)/cmake
 SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/lorvik/*)
 
-.PHONY: all demo test test-core test-python test-cpp-consumer test-compilers typecheck bench sanitize leakcheck \
+.PHONY: all demo test test-cpp test-python test-cpp-consumer test-compilers typecheck bench sanitize leakcheck \
         sanitize-threads build-free-threaded test-free-threaded bench-threads build-python3.14 test-python3.14 \
         format build clean
 
@@ -53,11 +53,14 @@ $(VENV)/.built: $(STAMP) $(SOURCES) pyproject.toml
 
 build: $(VENV)/.built
 
-test-core: $(STAMP)
-	$(CMAKE) -S core -B build/core-tests -G Ninja -DCMAKE_MAKE_PROGRAM=$(BIN)/ninja \
-	    -DTAVREL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
-	$(CMAKE) --build build/core-tests
-	$(BIN)/ctest --test-dir build/core-tests --output-on-failure
+# The C++ tests: the core's, and the bulk kernels' (plain C++ on oneTBB, which
+# comes from the venv's tbb-devel; the Python module is not built here).
+test-cpp: $(STAMP)
+	$(CMAKE) -S . -B build/cpp-tests -G Ninja -DCMAKE_MAKE_PROGRAM=$(BIN)/ninja \
+	    -DTAVREL_BUILD_TESTS=ON -DLORVIK_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=Release \
+	    -DPython_EXECUTABLE=$(CURDIR)/$(PY) >/dev/null
+	$(CMAKE) --build build/cpp-tests --target tavrel_tests bulk_tests
+	$(BIN)/ctest --test-dir build/cpp-tests --output-on-failure
 
 test-python: build $(TEST_EXTRAS)
 	$(PY) -m pytest tests -q
@@ -79,7 +82,7 @@ typecheck: build $(TEST_EXTRAS)
 	$(PY) tools/stubtest.py
 	$(BIN)/mypy --strict examples/ tools/stubtest.py
 
-test: test-core test-python typecheck test-cpp-consumer
+test: test-cpp test-python typecheck test-cpp-consumer
 
 demo: build $(DEMO_EXTRAS)
 	$(PY) examples/tour.py
@@ -121,7 +124,7 @@ ASAN_RT = $$(g++ -print-file-name=libasan.so):$$(g++ -print-file-name=libubsan.s
 SANITIZE_DIR ?= build/sanitize
 sanitize: $(STAMP) $(TEST_EXTRAS)
 	$(CMAKE) -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_MAKE_PROGRAM=$(BIN)/ninja \
-	    -DLORVIK_SANITIZE=ON -DTAVREL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DLORVIK_SANITIZE=ON -DTAVREL_BUILD_TESTS=ON -DLORVIK_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DPython_EXECUTABLE=$(CURDIR)/$(PY) >/dev/null
 	$(CMAKE) --build $(SANITIZE_DIR)
 	$(BIN)/ctest --test-dir $(SANITIZE_DIR) --output-on-failure -Q

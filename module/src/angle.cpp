@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "binding/binding.hpp"
+#include "classes.hpp"
 
 namespace lorvik {
 namespace {
@@ -92,10 +93,9 @@ template <>
 bool define_class<AngleRadians>() {
     using namespace radians;
     return make_class<AngleRadians>({
+        .constructor = Constructor::entries,
         .slots =
             {
-                slot(Py_tp_doc, "AngleRadians(angle)\n--\n\n"),
-                slot(Py_tp_new, &Constructor::new_),
                 slot(Py_tp_methods, methods),
                 slot(Py_tp_getset, properties),
                 slot(Py_tp_repr, &B::repr<repr>),
@@ -107,7 +107,6 @@ bool define_class<AngleRadians>() {
                 slot(Py_nb_true_divide, &B::binary<divide>),
                 slot(Py_nb_negative, &B::unary<negate>),
             },
-        .vectorcall = &Constructor::vectorcall,
     });
 }
 
@@ -115,17 +114,15 @@ template <>
 bool define_class<AngleDegrees>() {
     using namespace degrees;
     return make_class<AngleDegrees>({
+        .constructor = Constructor::entries,
         .slots =
             {
-                slot(Py_tp_doc, "AngleDegrees(angle)\n--\n\n"),
-                slot(Py_tp_new, &Constructor::new_),
                 slot(Py_tp_methods, methods),
                 slot(Py_tp_getset, properties),
                 slot(Py_tp_repr, &B::repr<repr>),
                 slot(Py_tp_richcompare, compare_angles<AngleDegrees>),
                 slot(Py_nb_negative, &B::unary<negate>),
             },
-        .vectorcall = &Constructor::vectorcall,
     });
 }
 

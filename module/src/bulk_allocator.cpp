@@ -1,6 +1,5 @@
 #include "bulk_allocator.hpp"
 
-#include <Python.h>
 #include <sys/mman.h>
 
 #include <cstddef>
@@ -14,7 +13,7 @@ namespace {
 constexpr std::size_t huge_page = std::size_t{2} << 20;
 constexpr std::size_t huge_threshold = 2 * huge_page;
 
-#ifdef Py_GIL_DISABLED
+#if LORVIK_FREE_THREADED
 // Without the interpreter lock, threads write arrays of their own in place at
 // the same time (VecList.rotate). Arrays made one after another lie side by
 // side, and where the end of one and the start of the next share a cache line,

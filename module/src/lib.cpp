@@ -9,6 +9,7 @@
 #include <tavrel/vec3d.hpp>
 
 #include "binding/binding.hpp"
+#include "classes.hpp"
 #include "geometry/intersection.hpp"
 
 namespace lorvik {

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "binding/binding.hpp"
+#include "classes.hpp"
 
 namespace lorvik {
 namespace {
@@ -51,17 +52,15 @@ PyGetSetDef properties[] = {
 template <>
 bool define_class<Quat>() {
     return make_class<Quat>({
+        .constructor = Constructor::entries,
         .slots =
             {
-                slot(Py_tp_doc, "Quat(w, i, j, k)\n--\n\n"),
-                slot(Py_tp_new, &Constructor::new_),
                 slot(Py_tp_methods, methods),
                 slot(Py_tp_getset, properties),
                 slot(Py_tp_repr, &B::repr<repr>),
                 slot(Py_tp_richcompare,
                      &B::richcompare<equal, NotEqual::negate_core, OtherBorrow::raises>),
             },
-        .vectorcall = &Constructor::vectorcall,
     });
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "binding/binding.hpp"
+#include "classes.hpp"
 
 namespace lorvik {
 namespace {
@@ -69,10 +70,9 @@ PyGetSetDef properties[] = {
 template <>
 bool define_class<Vec3d>() {
     return make_class<Vec3d>({
+        .constructor = Constructor::entries,
         .slots =
             {
-                slot(Py_tp_doc, "Vec3d(x, y, z)\n--\n\n"),
-                slot(Py_tp_new, &Constructor::new_),
                 slot(Py_tp_methods, methods),
                 slot(Py_tp_getset, properties),
                 slot(Py_tp_repr, &B::repr<repr>),
@@ -86,7 +86,6 @@ bool define_class<Vec3d>() {
                 slot(Py_nb_true_divide, &B::binary<divide>),
                 slot(Py_nb_negative, &B::unary<negate>),
             },
-        .vectorcall = &Constructor::vectorcall,
     });
 }
 

@@ -1,28 +1,22 @@
-// The Python classes VecList and VecListIterator.
-//
-// Every bulk operation maps the core operation over the element array on the
-// worker pool, one result slot per element, and builds its Python result on
-// the calling thread afterwards: the per-element values are the bits the
-// scalar Vec3d methods give.
+// The Python classes VecList and VecListIterator: the container members, and
+// the bulk operations of bulk.hpp with their results made into Python objects.
 #include "vec_list.hpp"
 
 #include <tavrel/quat.hpp>
 #include <tavrel/vec3d.hpp>
 
 #include <algorithm>
-#include <bit>
-#include <cmath>
 #include <cstdint>
 #include <new>
 #include <optional>
-#include <span>
 #include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "binding/binding.hpp"
-#include "binding/sequence.hpp"
+#include "bulk.hpp"
+#include "classes.hpp"
 #include "pool.hpp"
 
 namespace lorvik {
@@ -32,57 +26,8 @@ using tavrel::Quat;
 using tavrel::Vec3d;
 using B = Bind<VecListValue>;
 
-// Smallest chunk handed to another thread, in elements: 2 to 5 µs of work.
-// Waking a worker costs a few microseconds; measured on 2 cores, splitting a
-// list of twice these sizes already beats the calling thread alone. (The
-// grain only moves the cuts, never a result.)
-constexpr std::size_t light_grain = 8192;   // a few additions and products: 0.6 ns each
-constexpr std::size_t medium_grain = 2048;  // divisions, a square root, rotate: 1 ns
-constexpr std::size_t heavy_grain = 1024;   // a square root and three divisions: 1.5 ns
-
-template <class T>
-using ResultArray = std::vector<T, BulkAllocator<T>>;
-
-// result[i] = f(elements[i]) on the pool, into an array that is not zeroed
-// first since every slot is written.
-template <class T, class F>
-ResultArray<T> map_elements(const VecListValue& list, std::size_t grain, F f) {
-    ResultArray<T> result;
-    result.resize(list.size());
-    const Vec3d* elements = list.elements().data();
-    pool::map_into(std::span<T>(result), grain,
-                   [elements, f](std::size_t i) noexcept { return f(elements[i]); });
-    return result;
-}
-
-template <class F>
-VecListValue map_vectors(const VecListValue& list, std::size_t grain, F f) {
-    return VecListValue(map_elements<Vec3d>(list, grain, f));
-}
-
-template <class F>
-NewReference map_floats(const VecListValue& list, std::size_t grain, F f) {
-    const ResultArray<double> values = map_elements<double>(list, grain, f);
-    return {list_of(values)};
-}
-
-// One byte per truth value: std::vector<bool> would pack bits, which two
-// threads cannot write side by side.
-template <class F>
-NewReference map_truths(const VecListValue& list, std::size_t grain, F f) {
-    const ResultArray<unsigned char> values = map_elements<unsigned char>(
-        list, grain, [f](const Vec3d& e) noexcept { return static_cast<unsigned char>(f(e)); });
-    return {build_list(values.size(), [&](std::size_t i) { return to_python(values[i] != 0); })};
-}
-
 // ---------------------------------------------------------------------------
 // Construction and container members.
-
-[[noreturn]] void fail_argument(const char* text) {
-    PyErr_SetString(PyExc_TypeError, text);
-    wrap_argument_error("list");
-    throw ErrorAlreadySet{};
-}
 
 // The length only reserves room. As with the interpreter's own length hint, a
 // TypeError means there is none; any other error (an interrupt above all) ends
@@ -114,7 +59,8 @@ void release_unused(VecArray& elements) {
 
 VecListValue construct(PyObject* sequence) {
     if (PyUnicode_Check(sequence)) {
-        fail_argument("Can't extract `str` to `Vec`");
+        set_str_is_no_vector_sequence("list");
+        throw ErrorAlreadySet{};
     }
     if (PySequence_Check(sequence) == 0) {
         set_not_an_instance(sequence, "Sequence", "list");
@@ -191,34 +137,12 @@ std::optional<Vec3d> next(VecListIteratorValue& iterator) noexcept {
     return iterator.next();
 }
 
-// Element texts joined by line feeds inside brackets. The elements are cut
-// into blocks whose texts are made on the pool and copied into the string
-// object in block order.
+// The element texts, made on the pool in blocks, joined by line feeds inside
+// brackets.
 NewReference repr(const VecListValue& list) {
-    const Vec3d* elements = list.elements().data();
-    const std::size_t n = list.size();
-    // Several blocks per thread for balance, none so small that handing it
-    // over costs more than writing it.
-    constexpr std::size_t min_block = 64;
-    const std::size_t wanted_blocks = 4 * pool::thread_count();
-    const std::size_t block = std::max(min_block, (n + wanted_blocks - 1) / wanted_blocks);
-    const std::size_t blocks = (n + block - 1) / block;
-    std::vector<std::string> texts(blocks);
-    pool::map_into(std::span<std::string>(texts), 1, [&](std::size_t b) {
-        const std::size_t begin = b * block;
-        const std::size_t end = std::min(n, begin + block);
-        std::string text;
-        text.reserve((end - begin) * 32);
-        for (std::size_t i = begin; i < end; ++i) {
-            if (i != begin) {
-                text += '\n';
-            }
-            tavrel::append_repr(text, elements[i]);
-        }
-        return text;
-    });
-    std::size_t total = 2 + (blocks == 0 ? 0 : blocks - 1);
-    for (const std::string& text : texts) {
+    const std::vector<std::string> blocks = bulk::texts(list.elements());
+    std::size_t total = 2 + (blocks.empty() ? 0 : blocks.size() - 1);
+    for (const std::string& text : blocks) {
         total += text.size();
     }
     // Every character is ASCII, so the texts are copied into a one-byte
@@ -229,11 +153,11 @@ NewReference repr(const VecListValue& list) {
     }
     char* out = reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(result.get()));
     *out++ = '[';
-    for (std::size_t b = 0; b < blocks; ++b) {
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
         if (b != 0) {
             *out++ = '\n';
         }
-        out = std::copy(texts[b].begin(), texts[b].end(), out);
+        out = std::copy(blocks[b].begin(), blocks[b].end(), out);
     }
     *out = ']';
     return {result.release()};
@@ -243,143 +167,76 @@ NewReference repr(const VecListValue& list) {
 // Bulk operations.
 
 NewReference dot(const VecListValue& list, const Vec3d& other) {
-    return map_floats(list, light_grain, [o = other](const Vec3d& e) noexcept { return e.dot(o); });
+    return {list_of(bulk::dot(list.elements(), other))};
 }
 
 VecListValue cross(const VecListValue& list, const Vec3d& other) {
-    return map_vectors(list, light_grain,
-                       [o = other](const Vec3d& e) noexcept { return e.cross(o); });
+    return VecListValue(bulk::cross(list.elements(), other));
 }
 
 NewReference magnitude(const VecListValue& list) {
-    return map_floats(list, medium_grain, [](const Vec3d& e) noexcept { return e.magnitude(); });
+    return {list_of(bulk::magnitude(list.elements()))};
 }
 
 VecListValue normalize(const VecListValue& list) {
-    return map_vectors(list, heavy_grain, [](const Vec3d& e) noexcept { return e.normalize(); });
+    return VecListValue(bulk::normalize(list.elements()));
 }
 
 NewReference is_unit(const VecListValue& list) {
-    return map_truths(list, medium_grain, [](const Vec3d& e) noexcept { return e.is_unit(); });
+    return {
+        list_of(bulk::is_unit(list.elements()), [](unsigned char truth) { return truth != 0; })};
 }
 
 NewReference distance_to(const VecListValue& list, const Vec3d& other) {
-    return map_floats(list, medium_grain,
-                      [o = other](const Vec3d& e) noexcept { return e.distance_to(o); });
+    return {list_of(bulk::distance_to(list.elements(), other))};
 }
 
 NewReference distance_squared(const VecListValue& list, const Vec3d& other) {
-    return map_floats(list, light_grain,
-                      [o = other](const Vec3d& e) noexcept { return e.distance_squared(o); });
+    return {list_of(bulk::distance_squared(list.elements(), other))};
 }
 
 VecListValue add(const VecListValue& list, const Vec3d& other) {
-    return map_vectors(list, light_grain, [o = other](const Vec3d& e) noexcept { return e + o; });
+    return VecListValue(bulk::add(list.elements(), other));
 }
 
 VecListValue subtract(const VecListValue& list, const Vec3d& other) {
-    return map_vectors(list, light_grain, [o = other](const Vec3d& e) noexcept { return e - o; });
+    return VecListValue(bulk::subtract(list.elements(), other));
 }
 
 VecListValue scale(const VecListValue& list, double s) {
-    return map_vectors(list, light_grain, [s](const Vec3d& e) noexcept { return e * s; });
+    return VecListValue(bulk::scale(list.elements(), s));
 }
 
 VecListValue scale_reflected(const VecListValue& list, double s) {
-    return map_vectors(list, light_grain, [s](const Vec3d& e) noexcept { return s * e; });
+    return VecListValue(bulk::scale_reflected(list.elements(), s));
 }
 
 VecListValue divide(const VecListValue& list, double s) {
-    return map_vectors(list, medium_grain, [s](const Vec3d& e) noexcept { return e / s; });
-}
-
-template <std::size_t Axis>
-VecListValue collapse_axis(const VecListValue& list) {
-    return map_vectors(list, light_grain, [](Vec3d e) noexcept {
-        if constexpr (Axis == 0) {
-            e.x = 0.0;
-        } else if constexpr (Axis == 1) {
-            e.y = 0.0;
-        } else {
-            e.z = 0.0;
-        }
-        return e;
-    });
+    return VecListValue(bulk::divide(list.elements(), s));
 }
 
 VecListValue collapse(const VecListValue& list, std::uint64_t axis) {
-    switch (axis) {
-        case 0:
-            return collapse_axis<0>(list);
-        case 1:
-            return collapse_axis<1>(list);
-        case 2:
-            return collapse_axis<2>(list);
-        default:
-            throw Panic{"assertion failed: axis <= 2"};
+    if (axis > 2) {
+        throw Panic{axis_above_two};
     }
+    return VecListValue(bulk::collapse(list.elements(), axis));
 }
 
-// In place: each element depends on itself only, so the result array can be
-// the element array.
 void rotate(VecListValue& list, const Quat& quat) {
-    const Quat q = quat;
-    VecArray& elements = list.elements();
-    Vec3d* data = elements.data();
-    pool::map_into(std::span<Vec3d>(elements), medium_grain,
-                   [q, data](std::size_t i) noexcept { return q.rotate(data[i]); });
+    bulk::rotate(list.elements(), quat);
 }
 
-// The IEEE 754 total order as a signed integer order: negative patterns have
-// their magnitude bits inverted, so -NaN < -inf < ... < -0 < +0 < ... < +inf
-// < +NaN.
-constexpr std::int64_t total_order_key(double value) noexcept {
-    const auto bits = std::bit_cast<std::int64_t>(value);
-    return bits ^ static_cast<std::int64_t>(static_cast<std::uint64_t>(bits >> 63) >> 1);
-}
-
-struct Nearest {
-    std::size_t index;
-    std::int64_t key;
-    double squared;
-};
-
-// The first of `count` elements first, first + step, ... with the smallest
-// key (the lowest index among equal keys).
-std::optional<Nearest> nearest(const VecArray& elements, const Vec3d& other, std::size_t first,
-                               std::size_t step, std::size_t count) {
-    const Vec3d* data = elements.data();
-    return pool::reduce<Nearest>(
-        count, light_grain,
-        [&](std::size_t j) noexcept {
-            const std::size_t index = first + j * step;
-            const double squared = data[index].distance_squared(other);
-            return Nearest{index, total_order_key(squared), squared};
-        },
-        [](const Nearest& a, const Nearest& b) noexcept { return a.key < b.key; });
-}
-
-// A coarse pass over every stride-th element, then a fine pass over the
-// window from one stride below the best sample up to (not including) one
-// stride above it.
 std::tuple<std::uint64_t, double> minimum_distance_to(const VecListValue& list, const Vec3d& other,
                                                       std::uint64_t stride) {
     if (stride == 0) {
-        throw Panic{"assertion failed: stride != 0"};
+        throw Panic{stride_is_zero};
     }
-    const Vec3d o = other;
-    const VecArray& elements = list.elements();
-    const std::size_t n = elements.size();
-    const std::size_t samples = n == 0 ? 0 : (n - 1) / stride + 1;
-    const std::optional<Nearest> coarse = nearest(elements, o, 0, stride, samples);
-    if (!coarse) {
-        throw Panic{"minimum_distance_to needs at least one element"};
+    const std::optional<bulk::Nearest> found =
+        bulk::minimum_distance_to(list.elements(), other, stride);
+    if (!found) {
+        throw Panic{nearest_of_nothing};
     }
-    const std::size_t c = coarse->index;
-    const std::size_t start = c >= stride ? c - stride : 0;
-    const std::size_t end = stride >= n - c ? n : c + stride;
-    const Nearest fine = *nearest(elements, o, start, 1, end - start);
-    return {fine.index, std::sqrt(fine.squared)};
+    return {found->index, found->distance};
 }
 
 using Constructor = B::Constructor<construct, "list">;
@@ -412,10 +269,9 @@ PyGetSetDef properties[] = {
 template <>
 bool define_class<VecListValue>() {
     return make_class<VecListValue>({
+        .constructor = Constructor::entries,
         .slots =
             {
-                slot(Py_tp_doc, "VecList(list)\n--\n\n"),
-                slot(Py_tp_new, &Constructor::new_),
                 slot(Py_tp_methods, methods),
                 slot(Py_tp_getset, properties),
                 slot(Py_tp_repr, &B::repr<repr>),
@@ -427,7 +283,6 @@ bool define_class<VecListValue>() {
                 slot(Py_nb_multiply, &B::multiply<scale, scale_reflected>),
                 slot(Py_nb_true_divide, &B::binary<divide>),
             },
-        .vectorcall = &Constructor::vectorcall,
     });
 }
 

@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "bulk_allocator.hpp"
+#include "bulk.hpp"
 
 namespace lorvik {
 
 // A contiguous, growable array of core vectors: 24 bytes per element, no
 // per-element header, so the bulk operations stream over flat doubles.
-using VecArray = std::vector<tavrel::Vec3d, BulkAllocator<tavrel::Vec3d>>;
+using VecArray = bulk::Array<tavrel::Vec3d>;
 
 class VecListValue {
   public:

@@ -138,32 +138,34 @@ struct Vec3d {
 
     double distance_to(const Vec3d& o) const noexcept { return std::sqrt(distance_squared(o)); }
 
-    // Distance to the unbounded line through a and b; NaN when a == b (t is 0/0).
-    double distance_to_line(const Vec3d& a, const Vec3d& b) const noexcept {
-        const double dx = b.x - a.x;
-        const double dy = b.y - a.y;
-        const double dz = b.z - a.z;
-        const double t = detail::sum3((x - a.x) * dx, (y - a.y) * dy, (z - a.z) * dz) /
-                         detail::sum3(dx * dx, dy * dy, dz * dz);
-        const double fx = dx * t + a.x;
-        const double fy = dy * t + a.y;
-        const double fz = dz * t + a.z;
+    // Distance to the unbounded line through `anchor` and `toward`; NaN when they are equal (t is
+    // 0/0). The computation starts from `anchor`, which fixes the last bits of the result.
+    double distance_to_line(const Vec3d& anchor, const Vec3d& toward) const noexcept {
+        const double dx = toward.x - anchor.x;
+        const double dy = toward.y - anchor.y;
+        const double dz = toward.z - anchor.z;
+        const double t =
+            detail::sum3((x - anchor.x) * dx, (y - anchor.y) * dy, (z - anchor.z) * dz) /
+            detail::sum3(dx * dx, dy * dy, dz * dz);
+        const double fx = dx * t + anchor.x;
+        const double fy = dy * t + anchor.y;
+        const double fz = dz * t + anchor.z;
         const double ex = x - fx;
         const double ey = y - fy;
         const double ez = z - fz;
         return std::sqrt(detail::sum3(ex * ex, ey * ey, ez * ez));
     }
 
-    // Projection onto the unbounded line through line_q and line_r. The computation is anchored
-    // at line_q (the second argument), which fixes the last bits of the result.
-    constexpr Vec3d project_onto_line(const Vec3d& line_r, const Vec3d& line_q) const noexcept {
-        const double dx = line_r.x - line_q.x;
-        const double dy = line_r.y - line_q.y;
-        const double dz = line_r.z - line_q.z;
+    // Projection onto the unbounded line through `toward` and `anchor`. The computation starts
+    // from `anchor` (the second argument), which fixes the last bits of the result.
+    constexpr Vec3d project_onto_line(const Vec3d& toward, const Vec3d& anchor) const noexcept {
+        const double dx = toward.x - anchor.x;
+        const double dy = toward.y - anchor.y;
+        const double dz = toward.z - anchor.z;
         const double t =
-            detail::sum3((line_q.x - x) * dx, (line_q.y - y) * dy, (line_q.z - z) * dz) /
+            detail::sum3((anchor.x - x) * dx, (anchor.y - y) * dy, (anchor.z - z) * dz) /
             detail::sum3(dx * dx, dy * dy, dz * dz);
-        return {line_q.x - t * dx, line_q.y - t * dy, line_q.z - t * dz};
+        return {anchor.x - t * dx, anchor.y - t * dy, anchor.z - t * dz};
     }
 
     // The normal is deliberately not normalised: only a unit normal gives the true projection.

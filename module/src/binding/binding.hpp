@@ -10,4 +10,3 @@
 #include "binding/messages.hpp"       // IWYU pragma: export
 #include "binding/owned.hpp"          // IWYU pragma: export
 #include "binding/sequence.hpp"       // IWYU pragma: export
-#include "classes.hpp"                // IWYU pragma: export

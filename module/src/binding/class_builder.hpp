@@ -11,8 +11,20 @@
 #include "binding/errors.hpp"
 #include "binding/fixed_string.hpp"
 #include "binding/instance.hpp"
+#include "binding/members.hpp"
 
 namespace lorvik {
+
+// A type slot from any function pointer or static array.
+template <class T>
+PyType_Slot slot(int id, T* pointer) noexcept {
+    static_assert(!declared_noexcept<T>, "entry points are not noexcept (see errors.hpp)");
+    if constexpr (std::is_function_v<T>) {
+        return {id, reinterpret_cast<void*>(pointer)};
+    } else {
+        return {id, const_cast<void*>(static_cast<const void*>(pointer))};
+    }
+}
 
 // Every class is final ("builtins.<Name>", no base-type flag), immutable,
 // without instance dictionary, weak references or GC participation. Its doc is
@@ -22,8 +34,8 @@ PyTypeObject* create_type(const char* qualified_name, int basicsize, unsigned ex
 
 template <Bound C>
 struct ClassDecl {
+    ConstructorEntries constructor{};  // none: the class cannot be called
     std::initializer_list<PyType_Slot> slots;
-    vectorcallfunc vectorcall = nullptr;
     unsigned extra_flags = 0;
 };
 
@@ -75,10 +87,14 @@ bool make_class(const ClassDecl<C>& decl) {
     }
     std::vector<PyType_Slot> slots(decl.slots);
     slots.push_back({Py_tp_dealloc, reinterpret_cast<void*>(&dealloc_instance<C>)});
+    if (decl.constructor.new_ != nullptr) {
+        slots.push_back(slot(Py_tp_doc, decl.constructor.doc));
+        slots.push_back(slot(Py_tp_new, decl.constructor.new_));
+    }
     const PyGetSetDef* properties = settable_properties(slots);
     PyTypeObject* type =
         create_type(concat<"builtins.", Class<C>::name>, static_cast<int>(sizeof(Instance<C>)),
-                    decl.extra_flags, std::move(slots), decl.vectorcall);
+                    decl.extra_flags, std::move(slots), decl.constructor.vectorcall);
     if (type != nullptr && properties != nullptr) {
         DirectSetAttr<C>::setters = direct_setters(type, properties);
         type->tp_setattro = &DirectSetAttr<C>::setattro;
@@ -104,20 +120,5 @@ bool add_class(PyObject* module) {
 
 // A built-in function bound to `module`, added under its own name.
 bool add_function(PyObject* module, PyMethodDef* definition);
-
-}  // namespace lorvik
-
-namespace lorvik {
-
-// A type slot from any function pointer or static array.
-template <class T>
-PyType_Slot slot(int id, T* pointer) noexcept {
-    static_assert(!declared_noexcept<T>, "entry points are not noexcept (see errors.hpp)");
-    if constexpr (std::is_function_v<T>) {
-        return {id, reinterpret_cast<void*>(pointer)};
-    } else {
-        return {id, const_cast<void*>(static_cast<const void*>(pointer))};
-    }
-}
 
 }  // namespace lorvik

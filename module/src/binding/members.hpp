@@ -18,6 +18,14 @@
 
 namespace lorvik {
 
+// What calling a class takes: its text signature ("Vec3d(x, y, z)"), tp_new
+// and the vectorcall. make_class() installs them.
+struct ConstructorEntries {
+    const char* doc = nullptr;
+    newfunc new_ = nullptr;
+    vectorcallfunc vectorcall = nullptr;
+};
+
 template <class C>
 class MemberEntries {
     // "Vec3d.dot()", "Vec3d.__new__()".
@@ -67,6 +75,10 @@ class MemberEntries {
         static PyObject* new_(PyTypeObject*, PyObject* args, PyObject* kwargs) {
             return New::tuple_call(args, kwargs);
         }
+
+        static constexpr ConstructorEntries entries{
+            concat<Class<C>::name, "(", JoinParams<Names...>::value, ")\n--\n\n">, &new_,
+            &vectorcall};
     };
 
     // Property with a getter and, optionally, a setter. Getter and setter are

@@ -129,6 +129,11 @@ void reword_missing_attribute(PyObject* error, PyTypeObject* type, PyObject* nam
     Py_XDECREF(args);
 }
 
+void set_str_is_no_vector_sequence(const char* argument) {
+    PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
+    wrap_argument_error(argument);
+}
+
 void throw_index_error() {
     PyErr_SetString(PyExc_IndexError, "Index out of bounds");
     throw ErrorAlreadySet{};

@@ -42,6 +42,15 @@ void set_no_deleter();
 // the interpreter does for a class without its own attribute-setting slot.
 void reword_missing_attribute(PyObject* error, PyTypeObject* type, PyObject* name);
 
+// VecList construction from a str: TypeError "Can't extract `str` to `Vec`",
+// wrapped for `argument`.
+void set_str_is_no_vector_sequence(const char* argument);
+
+// Internal faults of VecList's bulk operations.
+inline constexpr const char* axis_above_two = "assertion failed: axis <= 2";
+inline constexpr const char* stride_is_zero = "assertion failed: stride != 0";
+inline constexpr const char* nearest_of_nothing = "minimum_distance_to needs at least one element";
+
 // Indexing Vec3d and VecList: IndexError "Index out of bounds", thrown to the
 // entry point.
 [[noreturn]] void throw_index_error();

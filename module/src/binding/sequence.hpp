@@ -4,6 +4,7 @@
 #include <Python.h>
 
 #include <cstddef>
+#include <functional>
 #include <iterator>
 #include <utility>
 
@@ -14,13 +15,15 @@
 
 namespace lorvik {
 
-// A new list holding to_python(values[i]) for each element of a contiguous
-// range (std::vector, std::span, std::array ...).
-template <class Range>
-[[nodiscard]] PyObject* list_of(const Range& values) {
+// A new list holding to_python(convert(values[i])) for each element of a
+// contiguous range (std::vector, std::span, std::array ...), such as the result
+// array of a bulk operation.
+template <class Range, class Convert = std::identity>
+[[nodiscard]] PyObject* list_of(const Range& values, Convert convert = {}) {
     const auto* data = std::data(values);
-    return build_list(std::size(values),
-                      [data](std::size_t index) { return to_python(data[index]); });
+    return build_list(std::size(values), [data, &convert](std::size_t index) {
+        return to_python(convert(data[index]));
+    });
 }
 
 // Slots of an iterator class C.

@@ -2,6 +2,7 @@
 #include <tavrel/geometry/circle.hpp>
 
 #include "binding/binding.hpp"
+#include "classes.hpp"
 
 namespace lorvik {
 namespace {
@@ -35,16 +36,14 @@ PyGetSetDef properties[] = {
 template <>
 bool define_class<Circle>() {
     return make_class<Circle>({
+        .constructor = Constructor::entries,
         .slots =
             {
-                slot(Py_tp_doc, "Circle(center, radius, normal)\n--\n\n"),
-                slot(Py_tp_new, &Constructor::new_),
                 slot(Py_tp_methods, methods),
                 slot(Py_tp_getset, properties),
                 slot(Py_tp_richcompare,
                      &B::richcompare<equal, NotEqual::via_interpreter, OtherBorrow::raises>),
             },
-        .vectorcall = &Constructor::vectorcall,
     });
 }
 

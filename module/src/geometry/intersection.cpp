@@ -4,6 +4,7 @@
 #include <tavrel/geometry/intersection.hpp>
 
 #include "binding/binding.hpp"
+#include "classes.hpp"
 
 namespace lorvik {
 namespace {

@@ -2,6 +2,7 @@
 #include <tavrel/geometry/plane.hpp>
 
 #include "binding/binding.hpp"
+#include "classes.hpp"
 
 namespace lorvik {
 namespace {
@@ -34,14 +35,12 @@ PyGetSetDef properties[] = {
 template <>
 bool define_class<Plane>() {
     return make_class<Plane>({
+        .constructor = Constructor::entries,
         .slots =
             {
-                slot(Py_tp_doc, "Plane(normal, distance)\n--\n\n"),
-                slot(Py_tp_new, &Constructor::new_),
                 slot(Py_tp_methods, methods),
                 slot(Py_tp_getset, properties),
             },
-        .vectorcall = &Constructor::vectorcall,
     });
 }
 
