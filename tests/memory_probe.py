@@ -4,8 +4,8 @@ Three views, each catching what the others miss:
 - Python's small-object allocator: the count of its allocated blocks
   (sys.getallocatedblocks), exact and free to read, and tracemalloc's traced
   bytes, which are exact but slow every allocation down;
-- the C heap (glibc's mallinfo2, all arenas, including mmapped chunks), where
-  the module's own arrays and strings live;
+- the C heap (glibc's mallinfo2 or mallinfo, all arenas, including mmapped
+  chunks), where the module's own arrays and strings live;
 - the resident set size of the process, which sees everything, coarsely.
 """
 
@@ -20,20 +20,30 @@ from collections.abc import Callable
 from dataclasses import dataclass
 
 
+_MALLINFO_FIELDS = (
+    "arena", "ordblks", "smblks", "hblks", "hblkhd", "usmblks", "fsmblks", "uordblks", "fordblks", "keepcost",
+)
+
+
 class _MallInfo2(ctypes.Structure):
-    _fields_ = [
-        (name, ctypes.c_size_t)
-        for name in (
-            "arena", "ordblks", "smblks", "hblks", "hblkhd", "usmblks", "fsmblks", "uordblks", "fordblks", "keepcost",
-        )
-    ]
+    _fields_ = [(name, ctypes.c_size_t) for name in _MALLINFO_FIELDS]
+
+
+class _MallInfo(ctypes.Structure):
+    # The C library's fields are int; read unsigned, they reach 4 GiB before
+    # wrapping, far above what a test process holds.
+    _fields_ = [(name, ctypes.c_uint) for name in _MALLINFO_FIELDS]
 
 
 _libc = ctypes.CDLL(None)
-_mallinfo2 = getattr(_libc, "mallinfo2", None)
-if _mallinfo2 is not None:
-    _mallinfo2.restype = _MallInfo2
-    _mallinfo2.argtypes = []
+# mallinfo2 came with glibc 2.33; before it, mallinfo has the same fields.
+_mallinfo = getattr(_libc, "mallinfo2", None)
+if _mallinfo is not None:
+    _mallinfo.restype = _MallInfo2
+elif (_mallinfo := getattr(_libc, "mallinfo", None)) is not None:
+    _mallinfo.restype = _MallInfo
+if _mallinfo is not None:
+    _mallinfo.argtypes = []
 _PAGE = os.sysconf("SC_PAGE_SIZE")
 # ThreadSanitizer's runtime, part of the interpreter of make sanitize-threads,
 # answers for the C heap itself (its statistics stay at zero) and runs a thread
@@ -43,10 +53,10 @@ THREAD_SANITIZER = hasattr(_libc, "__tsan_init")
 
 def heap_in_use() -> int:
     """Bytes the C allocator has handed out and not yet taken back (0 when the
-    C library has no mallinfo2)."""
-    if _mallinfo2 is None:
+    C library has no mallinfo)."""
+    if _mallinfo is None:
         return 0
-    info = _mallinfo2()
+    info = _mallinfo()
     return int(info.uordblks + info.hblkhd)
 
 

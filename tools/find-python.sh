@@ -14,7 +14,7 @@ root=$(pyenv root 2>/dev/null || echo "$HOME/.pyenv")
 for found in "$root"/versions/3.1[3-9]*/bin/python3 /usr/local/bin/python3.1[3-9] /usr/bin/python3.1[3-9]; do
     [[ -x "$found" ]] && candidates+=("$found")
 done
-for name in python3.13 python3.14 python3; do
+for name in python3.13 python3.14 python3.15 python3; do
     path=$(command -v "$name" 2>/dev/null) && candidates+=("$path")
 done
 

@@ -3,7 +3,8 @@
 # suites (GoogleTest); with the argument "compilers", also those of the
 # compiler matrix (Clang, libc++); with "free-threaded", what building CPython
 # takes (the headers of the standard library's compiled modules pip and the
-# tests use); with "python3.14", what preparing that interpreter takes; with
+# tests use); with "debian-python", what preparing Debian's binaries of an
+# interpreter takes (tools/debian-python.sh); with
 # "thread-sanitizer", Clang and its ThreadSanitizer runtime.
 set -euo pipefail
 
@@ -21,7 +22,7 @@ if [[ ${1:-} == free-threaded ]]; then
         [[ $(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) == *'ok installed' ]] || missing+=("$package")
     done
 fi
-if [[ ${1:-} == python3.14 ]]; then
+if [[ ${1:-} == debian-python ]]; then
     command -v patchelf >/dev/null || missing+=(patchelf)
 fi
 if [[ ${1:-} == thread-sanitizer ]]; then

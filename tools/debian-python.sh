@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# Prints the path of a CPython 3.14, preparing it first if this machine has
-# none yet.
+# Prints the path of a CPython of the given minor version (3.14, 3.15) that
+# Debian's development suite, sid, serves as binary packages, preparing it
+# first if this machine has none yet.
 #
-# Debian has python3.14 only in its development suite, sid, whose source files
-# the archive does not serve here; its binary packages are taken instead,
-# fetched through private apt folders (tools/debian-apt.sh) and unpacked, with
-# the libraries they load, into a private root in a per-machine cache outside
-# the clone: nothing is installed into the system. A folder counts only once
-# its .complete stamp exists, so a preparation that failed half way is thrown
-# away and done again.
+# The archive does not serve sid's source files here, so the binary packages
+# are taken instead, fetched through private apt folders (tools/debian-apt.sh)
+# and unpacked, with the libraries they load, into a private root in a
+# per-machine cache outside the clone: nothing is installed into the system.
+# A folder counts only once its .complete stamp exists, so a preparation that
+# failed half way is thrown away and done again.
 #
-#     tools/python3.14.sh        # prints e.g. ~/.cache/lorvik/cpython-3.14.10-1-debian-sid/usr/bin/python3.14
+#     tools/debian-python.sh 3.15   # prints e.g. ~/.cache/lorvik/cpython-3.15.2-1-debian-sid/usr/bin/python3.15
 #
 # LORVIK_CACHE overrides the cache folder, LORVIK_DEBIAN_MIRROR the archive.
 set -euo pipefail
@@ -19,7 +19,8 @@ source tools/debian-apt.sh
 
 cache=${LORVIK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/lorvik}
 suite=sid
-minor=3.14
+minor=${1:-}
+[[ $minor =~ ^3\.[0-9]+$ ]] || { echo "usage: $0 MINOR_VERSION (e.g. 3.15)" >&2; exit 2; }
 mkdir -p "$cache"
 log() { echo "python $minor: $*" >&2; }
 
@@ -38,7 +39,7 @@ if python=$(finished); then
     exit 0
 fi
 
-tools/system-deps.sh python3.14
+tools/system-deps.sh debian-python
 
 # The interpreter and its standard library, the wheel venv installs pip from,
 # and every library these and C++ extension modules load.
@@ -48,7 +49,9 @@ packages=("python$minor" "python$minor-minimal" "libpython$minor-minimal" "libpy
     libsqlite3-0 libuuid1 libreadline8t64 libncursesw6 libtinfo6 libdb5.3t64)
 
 private_apt "$cache/apt" deb "$suite"
-version=$(apt-cache "${apt_options[@]}" show --no-all-versions "python$minor" | sed -n 's/^Version: //p')
+version=$(apt-cache "${apt_options[@]}" show --no-all-versions "python$minor" 2>/dev/null | sed -n 's/^Version: //p')
+# (Another package may stand in for a minor version no longer served.)
+[[ $version == "$minor".* ]] || { rm -rf "$cache/apt"; log "error: $suite serves no CPython $minor"; exit 1; }
 root=$cache/cpython-$version-debian-$suite
 debs=$cache/debs
 rm -rf "$root" "$debs" # leftovers without their stamp
